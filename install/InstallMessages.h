@@ -1,0 +1,23 @@
+// The private window messages through which the worker reports to the
+// progress dialog, and the failure codes that WM_INSTALL_ERROR carries.
+#pragma once
+
+#include <cstdint>
+
+constexpr std::uint32_t WM_INSTALL_STEP = 0x0400 + 1;
+constexpr std::uint32_t WM_INSTALL_DONE = 0x0400 + 2;
+constexpr std::uint32_t WM_INSTALL_ERROR = 0x0400 + 100;
+
+// Grouped by hundreds: 1xx the game, 2xx the face archives, 3xx the record.
+// Within a group of like files the code is the base plus the file's index
+// (L 0, M 1, S 2).
+enum InstallError : int {
+    kErrorGameNotInstalled = 101,
+    kErrorFaceArchiveCopy = 102,
+    kErrorBasePatchLevel = 103,
+    kErrorExpansionPatchLevel = 104,
+    kErrorFaceArchivePatch = 201,   // + index
+    kErrorFaceArchiveCommit = 204,  // + index
+    kErrorRecordCreate = 301,
+    kErrorRecordCommit = 302,
+};

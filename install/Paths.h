@@ -1,0 +1,31 @@
+// Every path the steps use: a root (the documents folder or the game's
+// installation directory, each ending with a backslash) followed directly by
+// a relative path from these tables.
+#pragma once
+
+#include "install/InstallJob.h"
+
+#include <cstddef>
+#include <string>
+
+constexpr std::size_t kMaxPathBytes = 259;  // plus the terminator: 260
+
+extern const char kRecordFolder[];   // "ZAVO\Vantaris77 Tc\EDIT\BUSHOU\"
+extern const char kSetDataFolder[];  // "ZAVO\Vantaris77 Tc\EDIT\SETDATA\"
+extern const char kSetDataFileName[];       // "EDATA000.77Q"
+extern const char kBaseRecordFileName[];    // "addonwarlord1.77B"
+extern const char kExpansionRecordFileName[];  // "addonwarlord1.77P"
+extern const char kTempSuffix[];            // ".$$$"
+extern const char* const FaceArchivePaths[kFaceArchiveCount];
+extern const char* const FaceArchiveTempPaths[kFaceArchiveCount];
+extern const char* const FaceArchiveSourcePaths[kFaceArchiveCount];
+
+// The documents folder with a trailing backslash; empty when it cannot be
+// determined.
+void GetDocumentsRoot(std::string& text);
+// Creates every missing folder along `path` whose name ends with a backslash
+// in it. 1 on success, 0 for a path over 260 bytes or a folder that could
+// not be created.
+int CreateDirectoryChain(const char* path);
+// Step 2: makes sure the record folder exists. Always returns 1.
+int PrepareRecordFolderStep();

@@ -1,0 +1,259 @@
+// In-memory double of the platform, for the unit tests.
+//
+// It models Windows, not POSIX: backslash paths that are case-insensitive and
+// case-preserving, drive roots, file attributes (read-only blocks writing
+// opens, deletion, copying over and the replacing move, all with error 5),
+// share modes (error 32), last-write times, a registry of raw bytes, windows
+// by class, named mutexes, the dialog's posted-message queue, message boxes
+// answered by the test, and resources. Every operation is counted, and any
+// call can be made to fail (see Faults below).
+//
+// Thread safety: the worker thread and the dialog's thread use it at once;
+// every public member takes one internal lock. Message boxes and the modal
+// loop release it while they wait.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::fake {
+
+// Every operation of the Platform interface, for counting and faults.
+enum class Op {
+    RegOpenKeyEx, RegQueryValueEx, RegCloseKey,
+    GetPersonalFolderPath,
+    PathFileExists, GetFileAttributes, SetFileAttributes, CreateDirectory, CopyFile, MoveFileEx,
+    DeleteFile,
+    CreateFile, ReadFile, WriteFile, SetFilePointerEx, GetFileSizeEx, GetFileTime, FlushFileBuffers,
+    CloseFile, FileTimeToLocalCalendar,
+    FindWindow, IsIconic, ShowWindow, GetLastActivePopup, SetForegroundWindow, IsWindow,
+    CreateMutex, ReleaseMutex, CloseMutex,
+    PostMessage, SendMessage, GetDlgItem, SetWindowText, MessageBox, RunModalDialog, EndDialog,
+    CenterWindowOnScreen,
+    LoadIcon, GetSystemMetrics, GetClientRect, BeginPaint, DrawIcon, EndPaint,
+    StartThread, JoinThread,
+    FindResource, LoadResource, SizeofResource,
+    Count_
+};
+const char* OpName(Op op);
+
+struct PostedMessage {
+    Window window = 0;
+    std::uint32_t message = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+};
+
+struct MessageBoxRecord {
+    Window owner = 0;
+    std::string text;     // bytes as passed (code page 950)
+    std::string caption;
+    std::uint32_t style = 0;
+};
+
+struct WindowState {
+    std::string className;
+    bool minimised = false;
+    bool foreground = false;
+    bool visible = true;
+    Window lastActivePopup = 0;  // 0: the window itself
+};
+
+struct ProgressState {
+    int low = 0;
+    int high = 100;
+    int pos = 0;
+};
+
+// A fault to inject. `nth` counts calls of `op` from 1, from the moment the
+// fault is armed. A transient fault fails that one call; a persistent one
+// fails it and every later call of the same op.
+struct Fault {
+    Op op = Op::Count_;
+    std::uint64_t nth = 1;
+    std::uint32_t error = win::kErrorAccessDenied;
+    bool persistent = false;
+};
+
+class FakePlatform final : public Platform {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    // ---- Setting the scene -------------------------------------------------
+
+    // Registry, below HKEY_CURRENT_USER. `keyPath` uses backslashes, e.g.
+    // "software\\ZAVO\\Vantaris77 Tc\\Install"; names are case-insensitive.
+    void SetRegistryValue(const std::string& keyPath, const std::string& valueName,
+                          const std::vector<std::uint8_t>& bytes, std::uint32_t type = 3 /*REG_BINARY*/);
+    // Stores the text and its terminating zero, REG_SZ, as Windows does.
+    void SetRegistryString(const std::string& keyPath, const std::string& valueName, const std::string& text);
+    void SetRegistryDword(const std::string& keyPath, const std::string& valueName, std::uint32_t value);
+    void CreateRegistryKey(const std::string& keyPath);
+    void DeleteRegistryKey(const std::string& keyPath);  // and everything below it
+    // Opening this key with any access beyond `allowedAccess` fails with error 5.
+    void RestrictKeyAccess(const std::string& keyPath, std::uint32_t allowedAccess);
+
+    // Documents folder as the shell reports it; nullopt makes the lookup fail.
+    void SetPersonalFolder(std::optional<std::string> path);
+
+    // File system. Paths are absolute ("C:\\a\\b"); a trailing backslash on a
+    // folder is optional. Drive C: exists from the start.
+    void AddDrive(char letter);
+    void AddFolder(const std::string& path);  // with every missing parent
+    void AddFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                 std::uint32_t attributes = win::kFileAttributeArchive, FileTime lastWrite = {});
+    void SetFileLastWrite(const std::string& path, FileTime lastWrite);
+    void SetAttributesDirect(const std::string& path, std::uint32_t attributes);
+    bool Exists(const std::string& path) const;
+    bool IsFolder(const std::string& path) const;
+    std::optional<std::vector<std::uint8_t>> FileBytes(const std::string& path) const;
+    std::uint32_t Attributes(const std::string& path) const;  // kInvalidFileAttributes when absent
+    // Every file and folder, as stored (case preserved), sorted case-insensitively.
+    std::vector<std::string> ListAll() const;
+    // Opens a file as another process would, to hold it (share modes apply).
+    FileHandle HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t shareMode);
+    void Release(FileHandle handle);
+    // Local time = UTC + offset, for FileTimeToLocalCalendar.
+    void SetUtcOffsetMinutes(int minutes);
+    // Total bytes all files may hold; writes and copies beyond it fail with 112.
+    void SetDiskCapacity(std::optional<std::uint64_t> bytes);
+
+    // Top-level windows of other programs.
+    Window AddWindow(const std::string& className, bool minimised = false);
+    void SetLastActivePopupOf(Window owner, Window popup);
+    WindowState WindowInfo(Window window) const;
+    Window ForegroundWindow() const;
+
+    // Named mutexes held by another process.
+    void HoldMutexElsewhere(const std::string& name);
+    bool MutexExists(const std::string& name) const;
+
+    // Resources of the program's module.
+    void AddResource(int id, const std::string& typeName, const std::vector<std::uint8_t>& bytes);
+
+    // ---- Watching the program ---------------------------------------------
+
+    std::vector<PostedMessage> Posted() const;  // every PostMessage, in order, whatever its target
+    std::vector<MessageBoxRecord> MessageBoxes() const;
+    // Answers each box (called on the showing thread, without the lock held);
+    // by default every box is answered IDOK at once.
+    void SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler);
+
+    // The modal dialog's window (0 before RunModalDialog / after it ended).
+    Window DialogWindow() const;
+    // State of the last dialog run, kept after it ended.
+    std::string ControlText(int controlId) const;
+    ProgressState Progress(int controlId = 1000) const;
+    bool DialogCentred() const;
+    std::vector<std::pair<std::uint32_t, std::uintptr_t>> SetIcons() const;  // (ICON_*, icon) sent to the dialog
+    std::optional<std::intptr_t> DialogResult() const;
+    struct DrawnIcon { int x; int y; IconHandle icon; };
+    std::vector<DrawnIcon> DrawnIcons() const;
+    void SetDialogClientSize(int width, int height);
+    void SetDialogMinimised(bool minimised);
+    // A modal loop whose queue stays empty this long (no thread left to post)
+    // ends with -2, so that a broken program fails a test instead of hanging it.
+    void SetModalIdleLimitMs(int milliseconds);
+
+    // ---- Faults and counts ------------------------------------------------
+
+    void InjectFault(const Fault& fault);
+    // The nth ReadFile/WriteFile (counted from now) transfers at most `bytes`;
+    // a short write also fails with error 112, as a full disk does.
+    void ShortRead(std::uint64_t nth, std::uint32_t bytes);
+    void ShortWrite(std::uint64_t nth, std::uint32_t bytes);
+    void ClearFaults();
+    std::uint64_t Calls(Op op) const;
+    std::uint64_t TotalCalls() const;
+    void ResetCounts();
+
+    // ---- Platform ------------------------------------------------------------
+    std::uint32_t LastError() override;
+    long RegOpenKeyEx(RegKey parent, const char* subKey, std::uint32_t options, std::uint32_t access,
+                      RegKey* result) override;
+    long RegQueryValueEx(RegKey key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
+                         std::uint32_t* size) override;
+    long RegCloseKey(RegKey key) override;
+    bool GetPersonalFolderPath(char (&buffer)[260]) override;
+    bool PathFileExists(const char* path) override;
+    std::uint32_t GetFileAttributes(const char* path) override;
+    bool SetFileAttributes(const char* path, std::uint32_t attributes) override;
+    bool CreateDirectory(const char* path) override;
+    bool CopyFile(const char* source, const char* target, bool failIfExists) override;
+    bool MoveFileEx(const char* source, const char* target, std::uint32_t flags) override;
+    bool DeleteFile(const char* path) override;
+    FileHandle CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                          std::uint32_t disposition, std::uint32_t attributes) override;
+    bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) override;
+    bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count,
+                   std::uint32_t* bytesWritten) override;
+    bool SetFilePointerEx(FileHandle file, std::int64_t distance, std::uint32_t method,
+                          std::uint64_t* newPosition) override;
+    bool GetFileSizeEx(FileHandle file, std::uint64_t* size) override;
+    bool GetFileTime(FileHandle file, FileTime* lastWrite) override;
+    bool FlushFileBuffers(FileHandle file) override;
+    bool CloseFile(FileHandle file) override;
+    bool FileTimeToLocalCalendar(const FileTime& utc, CalendarTime* local) override;
+    Window FindWindow(const char* className) override;
+    bool IsIconic(Window window) override;
+    bool ShowWindow(Window window, int command) override;
+    Window GetLastActivePopup(Window window) override;
+    bool SetForegroundWindow(Window window) override;
+    bool IsWindow(Window window) override;
+    MutexHandle CreateMutex(const char* name) override;
+    bool ReleaseMutex(MutexHandle mutex) override;
+    bool CloseMutex(MutexHandle mutex) override;
+    bool PostMessage(Window window, std::uint32_t message, std::uintptr_t wParam,
+                     std::intptr_t lParam) override;
+    std::intptr_t SendMessage(Window window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+    Window GetDlgItem(Window dialog, int controlId) override;
+    bool SetWindowText(Window window, const char* text) override;
+    int MessageBox(Window owner, const char* text, const char* caption, std::uint32_t style) override;
+    std::intptr_t RunModalDialog(int templateId, DialogHandler& handler) override;
+    bool EndDialog(Window dialog, std::intptr_t result) override;
+    void CenterWindowOnScreen(Window window) override;
+    IconHandle LoadIcon(int resourceId) override;
+    int GetSystemMetrics(int index) override;
+    bool GetClientRect(Window window, Rect* rect) override;
+    std::uintptr_t BeginPaint(Window window) override;
+    bool DrawIcon(std::uintptr_t deviceContext, int x, int y, IconHandle icon) override;
+    void EndPaint(Window window) override;
+    ThreadHandle StartThread(ThreadProc proc, void* param) override;
+    void JoinThread(ThreadHandle thread) override;
+    ResourceHandle FindResource(int id, const char* typeName) override;
+    const void* LoadResource(ResourceHandle resource) override;
+    std::uint32_t SizeofResource(ResourceHandle resource) override;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Installs a FakePlatform as platform::Os() for the lifetime of the object.
+class ScopedFakeOs {
+public:
+    ScopedFakeOs();
+    ~ScopedFakeOs();
+    ScopedFakeOs(const ScopedFakeOs&) = delete;
+    ScopedFakeOs& operator=(const ScopedFakeOs&) = delete;
+    FakePlatform& operator*() { return fake_; }
+    FakePlatform* operator->() { return &fake_; }
+
+private:
+    FakePlatform fake_;
+};
+
+}  // namespace platform::fake
