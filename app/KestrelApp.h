@@ -1,0 +1,26 @@
+// The installer's application object: refuses to run beside the game, its
+// launcher or a second copy of itself, and otherwise runs the progress dialog.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/framework/CWinApp.h"
+
+class CKestrelApp : public platform::CWinApp {
+public:
+    // `worker` is the thread procedure that the dialog starts.
+    explicit CKestrelApp(platform::ThreadProc worker);
+    CKestrelApp();
+    ~CKestrelApp() override;
+
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+    // True when the installer may run; the single-instance mutex is then in
+    // m_hMutex (0 only when it could not be created at all).
+    bool CheckMayRun();
+
+    platform::MutexHandle m_hMutex = 0;
+
+private:
+    platform::ThreadProc worker_;
+};

@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""Checks the resources compiled into the installer: the progress dialog's
+template word for word, the icon, the manifest and the five payload files,
+all in the languages the program expects."""
+import struct
+import sys
+
+LANG_ZH_TW = 1028
+RT_GROUP_ICON, RT_DIALOG, RT_MANIFEST = 14, 5, 24
+
+
+def resource_tree(pe):
+    pe_offset = struct.unpack_from("<I", pe, 0x3C)[0]
+    sections = struct.unpack_from("<H", pe, pe_offset + 6)[0]
+    optional_size = struct.unpack_from("<H", pe, pe_offset + 20)[0]
+    optional = pe_offset + 24
+    magic = struct.unpack_from("<H", pe, optional)[0]
+    directories = optional + (112 if magic == 0x20B else 96)
+    rsrc_rva = struct.unpack_from("<I", pe, directories + 2 * 8)[0]
+    table = optional + optional_size
+    for i in range(sections):
+        _, vsize, va, rawsize, rawptr = struct.unpack_from("<8sIIII", pe, table + 40 * i)
+        if va <= rsrc_rva < va + max(vsize, rawsize):
+            base = rawptr + rsrc_rva - va
+            return base, (lambda rva, va=va, rawptr=rawptr: rawptr + rva - va)
+    sys.exit("no resource section")
+
+
+def entries(pe, base, offset):
+    named, ids = struct.unpack_from("<HH", pe, base + offset + 12)
+    for i in range(named + ids):
+        name, target = struct.unpack_from("<II", pe, base + offset + 16 + 8 * i)
+        yield name, target
+
+
+def find(pe, base, to_file, type_id, name_id):
+    """{language: bytes} of one resource."""
+    found = {}
+    for t, t_dir in entries(pe, base, 0):
+        if t != type_id:
+            continue
+        for n, n_dir in entries(pe, base, t_dir & 0x7FFFFFFF):
+            if n != name_id:
+                continue
+            for lang, leaf in entries(pe, base, n_dir & 0x7FFFFFFF):
+                rva, size = struct.unpack_from("<II", pe, base + leaf)
+                found[lang] = pe[to_file(rva):to_file(rva) + size]
+    return found
+
+
+def read_sz(data, pos):
+    end = pos
+    while data[end:end + 2] != b"\0\0":
+        end += 2
+    return data[pos:end].decode("utf-16-le"), end + 2
+
+
+def read_sz_or_ord(data, pos):
+    if data[pos:pos + 2] == b"\xff\xff":
+        return struct.unpack_from("<H", data, pos + 2)[0], pos + 4
+    return read_sz(data, pos)
+
+
+def parse_dialog(data):
+    ver, sig, _help, ex_style, style, count, x, y, cx, cy = struct.unpack_from("<HHIIIHhhhh", data, 0)
+    pos = 26
+    menu, pos = read_sz_or_ord(data, pos)
+    klass, pos = read_sz_or_ord(data, pos)
+    title, pos = read_sz(data, pos)
+    point, weight, italic, charset = struct.unpack_from("<HHBB", data, pos)
+    face, pos = read_sz(data, pos + 6)
+    dialog = dict(ver=ver, sig=sig, ex_style=ex_style, style=style, rect=(x, y, cx, cy), menu=menu, klass=klass,
+                  title=title, font=(point, weight, italic, charset, face), controls=[])
+    for _ in range(count):
+        pos = (pos + 3) & ~3
+        _help, c_ex, c_style, x, y, cx, cy, cid = struct.unpack_from("<IIIhhhhI", data, pos)
+        c_class, pos = read_sz_or_ord(data, pos + 24)
+        c_text, pos = read_sz_or_ord(data, pos)
+        extra = struct.unpack_from("<H", data, pos)[0]
+        pos += 2 + extra
+        dialog["controls"].append(dict(id=cid, ex_style=c_ex, style=c_style, rect=(x, y, cx, cy),
+                                       klass=c_class.lower() if isinstance(c_class, str) else c_class, text=c_text))
+    return dialog
+
+
+def main(exe, payload_dir):
+    pe = open(exe, "rb").read()
+    base, to_file = resource_tree(pe)
+    failures = []
+
+    def expect(what, got, wanted):
+        if got != wanted:
+            failures.append(f"{what}: {got!r}, expected {wanted!r}")
+
+    dialogs = find(pe, base, to_file, RT_DIALOG, 102)
+    expect("dialog 102 languages", sorted(dialogs), [LANG_ZH_TW])
+    if LANG_ZH_TW in dialogs:
+        d = parse_dialog(dialogs[LANG_ZH_TW])
+        expect("extended template", (d["ver"], d["sig"]), (1, 0xFFFF))
+        expect("style", hex(d["style"]), hex(0x90C000C0))
+        expect("extended style", hex(d["ex_style"]), hex(0x00040000))
+        expect("position and size", d["rect"], (0, 0, 214, 41))
+        expect("menu and class", (d["menu"], d["klass"]), ("", ""))
+        expect("caption", d["title"].encode("cp950"), "碧潮紀行 - 下載武將的安裝".encode("cp950"))
+        expect("font", d["font"], (9, 0, 0, 1, "MingLiU"))
+        # The window manager matches class names without regard to case.
+        expect("controls", d["controls"], [
+            dict(id=1000, ex_style=0, style=0x50800000, rect=(3, 21, 208, 14), klass="msctls_progress32", text=""),
+            dict(id=1001, ex_style=0, style=0x50020000, rect=(4, 6, 204, 8), klass=0x0082, text="Static"),
+        ])
+
+    expect("icon 128 languages", sorted(find(pe, base, to_file, RT_GROUP_ICON, 128)), [LANG_ZH_TW])
+    manifests = find(pe, base, to_file, RT_MANIFEST, 1)
+    if len(manifests) != 1 or b'level="asInvoker"' not in next(iter(manifests.values())):
+        failures.append("manifest 1 missing or not asInvoker")
+
+    payload = {137: "record_base.bin", 138: "record_expansion.bin", 139: "face_s.bin", 140: "face_l.bin",
+               141: "face_m.bin"}
+    for type_entry, t_dir in entries(pe, base, 0):
+        if not type_entry & 0x80000000:
+            continue
+        at = base + (type_entry & 0x7FFFFFFF)
+        length = struct.unpack_from("<H", pe, at)[0]
+        if pe[at + 2:at + 2 + 2 * length].decode("utf-16-le") != "BINARY":
+            continue
+        for rid, name in payload.items():
+            wanted = open(f"{payload_dir}/{name}", "rb").read()
+            got = find(pe, base, to_file, type_entry, rid)
+            expect(f"BINARY {rid}", {k: len(v) for k, v in got.items()}, {LANG_ZH_TW: len(wanted)})
+            if got.get(LANG_ZH_TW) != wanted:
+                failures.append(f"BINARY {rid} differs from {name}")
+        break
+    else:
+        failures.append("no BINARY resources")
+
+    for failure in failures:
+        print(failure, file=sys.stderr)
+    print("resources ok" if not failures else f"{len(failures)} resource problem(s)")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2]))
