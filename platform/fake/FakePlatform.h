@@ -27,6 +27,10 @@
 
 namespace platform::fake {
 
+namespace detail {
+struct FakeState;
+}
+
 // Every operation of the Platform interface, for counting and faults.
 enum class Op {
     RegOpenKeyEx, RegQueryValueEx, RegCloseKey,
@@ -106,10 +110,15 @@ public:
     void RestrictKeyAccess(const std::string& keyPath, std::uint32_t allowedAccess);
 
     // Documents folder as the shell reports it; nullopt makes the lookup fail.
+    // It starts as "C:\\Users\\Player\\Documents", which exists; a folder set
+    // here is reported whether or not it exists.
     void SetPersonalFolder(std::optional<std::string> path);
 
     // File system. Paths are absolute ("C:\\a\\b"); a trailing backslash on a
-    // folder is optional. Drive C: exists from the start.
+    // folder is optional. Drive C: exists from the start. Relative paths resolve
+    // against "C:\\work\\", which does not exist unless a test adds it. Every
+    // creation and write stamps the last-write time from a clock that advances
+    // one second each time; AddFile with a zero lastWrite takes the clock's time.
     void AddDrive(char letter);
     void AddFolder(const std::string& path);  // with every missing parent
     void AddFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
@@ -238,8 +247,7 @@ public:
     std::uint32_t SizeofResource(ResourceHandle resource) override;
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    std::unique_ptr<detail::FakeState> state_;
 };
 
 // Installs a FakePlatform as platform::Os() for the lifetime of the object.
@@ -254,6 +262,7 @@ public:
 
 private:
     FakePlatform fake_;
+    Platform* previous_ = nullptr;  // the platform an enclosing ScopedFakeOs installed, if any
 };
 
 }  // namespace platform::fake

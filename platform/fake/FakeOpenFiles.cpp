@@ -1,0 +1,262 @@
+// Open file handles: CreateFile's dispositions and share modes, reading,
+// writing against the disk's capacity, seeking, and the clock of last writes.
+#include "platform/fake/FakeCalendar.h"
+#include "platform/fake/FakePath.h"
+#include "platform/fake/FakeState.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform::fake {
+
+namespace {
+using detail::Entry;
+using detail::OpenFile;
+
+constexpr std::uint32_t kGenericAll = 0x10000000u;
+constexpr std::uint32_t kFileReadData = 0x1;
+constexpr std::uint32_t kFileWriteData = 0x2;
+constexpr std::uint32_t kFileAppendData = 0x4;
+constexpr std::uint32_t kDelete = 0x10000;
+constexpr std::uint32_t kHiddenOrSystem = 0x2 | 0x4;
+constexpr std::uint32_t kCreatableAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
+
+bool Reads(std::uint32_t access) { return (access & (win::kGenericRead | kGenericAll | kFileReadData)) != 0; }
+bool Writes(std::uint32_t access) {
+    return (access & (win::kGenericWrite | kGenericAll | kFileWriteData | kFileAppendData)) != 0;
+}
+bool Deletes(std::uint32_t access) { return (access & (kDelete | kGenericAll)) != 0; }
+}  // namespace
+
+std::uint32_t detail::FakeState::CheckShare(const Entry& entry, std::uint32_t access, std::uint32_t share) const {
+    for (const auto& handle : openFiles) {
+        const OpenFile& other = handle.second;
+        if (other.entry.get() != &entry) continue;
+        const bool refusedByOther = (Reads(access) && !(other.share & win::kFileShareRead)) ||
+                                    (Writes(access) && !(other.share & win::kFileShareWrite)) ||
+                                    (Deletes(access) && !(other.share & win::kFileShareDelete));
+        const bool refusedByUs = (Reads(other.access) && !(share & win::kFileShareRead)) ||
+                                 (Writes(other.access) && !(share & win::kFileShareWrite)) ||
+                                 (Deletes(other.access) && !(share & win::kFileShareDelete));
+        if (refusedByOther || refusedByUs) return win::kErrorSharingViolation;
+    }
+    return 0;
+}
+
+FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::uint32_t share,
+                                     std::uint32_t disposition, std::uint32_t attributes, std::uint32_t* error) {
+    if (disposition < win::kCreateNew || disposition > win::kTruncateExisting ||
+        (disposition == win::kTruncateExisting && !Writes(access))) {
+        *error = win::kErrorInvalidParameter;
+        return kInvalidFile;
+    }
+    detail::ResolvedPath resolved;
+    if ((*error = detail::ResolvePath(path, &resolved)) != 0) return kInvalidFile;
+    std::shared_ptr<Entry> entry = Find(resolved.key);
+    const bool existed = entry != nullptr;
+    if (entry) {
+        if (entry->folder) {
+            *error = win::kErrorAccessDenied;
+        } else if (resolved.trailingSeparator) {
+            *error = detail::kErrorInvalidName;
+        } else if (disposition == win::kCreateNew) {
+            *error = win::kErrorFileExists;
+        } else if ((entry->attributes & win::kFileAttributeReadOnly) != 0 &&
+                   (Writes(access) || disposition == win::kCreateAlways || disposition == win::kTruncateExisting)) {
+            *error = win::kErrorAccessDenied;
+        } else if (disposition == win::kCreateAlways &&
+                   (entry->attributes & kHiddenOrSystem & ~attributes) != 0) {
+            *error = win::kErrorAccessDenied;  // Windows will not silently drop hidden or system
+        } else {
+            *error = CheckShare(*entry, access, share);
+        }
+        if (*error != 0) return kInvalidFile;
+        if (disposition == win::kCreateAlways || disposition == win::kTruncateExisting) {
+            entry->bytes.clear();
+            entry->lastWrite = Tick();
+        }
+        if (disposition == win::kCreateAlways) {
+            entry->attributes = (attributes & kCreatableAttributes) | win::kFileAttributeArchive;
+        }
+    } else {
+        if (!ParentIsFolder(resolved.key)) {
+            *error = win::kErrorPathNotFound;
+        } else if (disposition == win::kOpenExisting || disposition == win::kTruncateExisting) {
+            *error = win::kErrorFileNotFound;
+        } else if (resolved.trailingSeparator || resolved.leaf.empty()) {
+            *error = detail::kErrorInvalidName;
+        }
+        if (*error != 0) return kInvalidFile;
+        entry = AddEntry(resolved.key, resolved.display, false);
+        entry->attributes = (attributes & kCreatableAttributes) | win::kFileAttributeArchive;
+        entry->lastWrite = Tick();
+    }
+    const FileHandle handle = NewHandle();
+    openFiles[handle] = OpenFile{entry, access, share, 0};
+    // Windows reports an existing file to CREATE_ALWAYS and OPEN_ALWAYS on success.
+    const bool reportsExisting = disposition == win::kCreateAlways || disposition == win::kOpenAlways;
+    SetError(reportsExisting && existed ? win::kErrorAlreadyExists : 0);
+    return handle;
+}
+
+FileHandle FakePlatform::HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t shareMode) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::uint32_t error = 0;
+    return state_->Open(path.c_str(), access, shareMode, win::kOpenExisting, 0, &error);
+}
+
+void FakePlatform::Release(FileHandle handle) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->openFiles.erase(handle);
+}
+
+FileHandle FakePlatform::CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                                    std::uint32_t disposition, std::uint32_t attributes) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::CreateFile)) return kInvalidFile;
+    std::uint32_t error = 0;
+    const FileHandle handle = state_->Open(path, access, shareMode, disposition, attributes, &error);
+    if (handle == kInvalidFile) state_->SetError(error);
+    return handle;
+}
+
+namespace {
+OpenFile* FindOpen(detail::FakeState& state, FileHandle file) {
+    const auto found = state.openFiles.find(file);
+    if (found != state.openFiles.end()) return &found->second;
+    state.SetError(win::kErrorInvalidHandle);
+    return nullptr;
+}
+}  // namespace
+
+bool FakePlatform::ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (bytesRead != nullptr) *bytesRead = 0;
+    if (state_->Enter(Op::ReadFile)) return false;
+    OpenFile* open = FindOpen(*state_, file);
+    if (open == nullptr) return false;
+    if (!Reads(open->access)) {
+        state_->SetError(win::kErrorAccessDenied);
+        return false;
+    }
+    const std::vector<std::uint8_t>& bytes = open->entry->bytes;
+    std::uint64_t available = open->position < bytes.size() ? bytes.size() - open->position : 0;
+    if (const auto limit = state_->ShortTransferLimit(Op::ReadFile)) available = std::min<std::uint64_t>(available, *limit);
+    const auto transferred = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, available));
+    if (transferred > 0) std::memcpy(buffer, bytes.data() + open->position, transferred);
+    open->position += transferred;
+    if (bytesRead != nullptr) *bytesRead = transferred;
+    return true;
+}
+
+bool FakePlatform::WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* bytesWritten) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (bytesWritten != nullptr) *bytesWritten = 0;
+    if (state_->Enter(Op::WriteFile)) return false;
+    OpenFile* open = FindOpen(*state_, file);
+    if (open == nullptr) return false;
+    if (!Writes(open->access)) {
+        state_->SetError(win::kErrorAccessDenied);
+        return false;
+    }
+    if (count == 0) return true;
+    std::vector<std::uint8_t>& bytes = open->entry->bytes;
+    // A full disk takes what fits, then refuses the rest.
+    const std::uint64_t maxEnd = bytes.size() + state_->FreeBytes();
+    std::uint64_t writable = maxEnd > open->position ? std::min<std::uint64_t>(count, maxEnd - open->position) : 0;
+    if (open->position + count <= bytes.size()) writable = count;  // overwriting needs no space
+    if (const auto limit = state_->ShortTransferLimit(Op::WriteFile)) writable = std::min<std::uint64_t>(writable, *limit);
+    if (writable > 0) {
+        if (open->position + writable > bytes.size()) bytes.resize(open->position + writable, 0);
+        std::memcpy(bytes.data() + open->position, buffer, writable);
+        open->position += writable;
+        open->entry->lastWrite = state_->Tick();
+    }
+    if (bytesWritten != nullptr) *bytesWritten = static_cast<std::uint32_t>(writable);
+    if (writable < count) {
+        state_->SetError(win::kErrorDiskFull);
+        return false;
+    }
+    return true;
+}
+
+bool FakePlatform::SetFilePointerEx(FileHandle file, std::int64_t distance, std::uint32_t method,
+                                    std::uint64_t* newPosition) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::SetFilePointerEx)) return false;
+    OpenFile* open = FindOpen(*state_, file);
+    if (open == nullptr) return false;
+    std::int64_t origin = 0;
+    if (method == win::kFileCurrent) {
+        origin = static_cast<std::int64_t>(open->position);
+    } else if (method == win::kFileEnd) {
+        origin = static_cast<std::int64_t>(open->entry->bytes.size());
+    } else if (method != win::kFileBegin) {
+        state_->SetError(win::kErrorInvalidParameter);
+        return false;
+    }
+    if ((distance < 0 && origin + distance < 0) || (distance > 0 && origin > INT64_MAX - distance)) {
+        state_->SetError(distance < 0 ? detail::kErrorNegativeSeek : win::kErrorInvalidParameter);
+        return false;
+    }
+    open->position = static_cast<std::uint64_t>(origin + distance);
+    if (newPosition != nullptr) *newPosition = open->position;
+    return true;
+}
+
+bool FakePlatform::GetFileSizeEx(FileHandle file, std::uint64_t* size) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::GetFileSizeEx)) return false;
+    OpenFile* open = FindOpen(*state_, file);
+    if (open == nullptr) return false;
+    if (size != nullptr) *size = open->entry->bytes.size();
+    return true;
+}
+
+bool FakePlatform::GetFileTime(FileHandle file, FileTime* lastWrite) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::GetFileTime)) return false;
+    OpenFile* open = FindOpen(*state_, file);
+    if (open == nullptr) return false;
+    if (lastWrite != nullptr) *lastWrite = open->entry->lastWrite;
+    return true;
+}
+
+bool FakePlatform::FlushFileBuffers(FileHandle file) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::FlushFileBuffers)) return false;
+    OpenFile* open = FindOpen(*state_, file);
+    if (open == nullptr) return false;
+    if (!Writes(open->access)) {
+        state_->SetError(win::kErrorAccessDenied);
+        return false;
+    }
+    return true;
+}
+
+bool FakePlatform::CloseFile(FileHandle file) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::CloseFile)) return false;
+    if (state_->openFiles.erase(file) == 0) {
+        state_->SetError(win::kErrorInvalidHandle);
+        return false;
+    }
+    return true;
+}
+
+bool FakePlatform::FileTimeToLocalCalendar(const FileTime& utc, CalendarTime* local) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::FileTimeToLocalCalendar)) return false;
+    const std::int64_t offsetTicks =
+        static_cast<std::int64_t>(state_->utcOffsetMinutes) * 60 * static_cast<std::int64_t>(detail::kTicksPerSecond);
+    const bool underflows = offsetTicks < 0 && utc.ticks < static_cast<std::uint64_t>(-offsetTicks);
+    CalendarTime calendar;
+    if (underflows || !detail::TicksToCalendar(utc.ticks + static_cast<std::uint64_t>(offsetTicks), &calendar)) {
+        state_->SetError(win::kErrorInvalidParameter);
+        return false;
+    }
+    if (local != nullptr) *local = calendar;
+    return true;
+}
+
+}  // namespace platform::fake

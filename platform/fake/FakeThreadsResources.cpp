@@ -1,0 +1,107 @@
+// Worker threads, the program's resources and the shell's documents folder.
+#include "platform/fake/FakePath.h"
+#include "platform/fake/FakeState.h"
+
+#include <cstring>
+
+namespace platform::fake {
+
+ThreadHandle FakePlatform::StartThread(ThreadProc proc, void* param) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::StartThread)) return 0;
+    const ThreadHandle handle = state_->NewHandle();
+    state_->threads.emplace(handle, std::thread([proc, param] { proc(param); }));
+    return handle;
+}
+
+void FakePlatform::JoinThread(ThreadHandle thread) {
+    std::thread joining;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        if (state_->Enter(Op::JoinThread)) return;
+        const auto found = state_->threads.find(thread);
+        if (found == state_->threads.end()) {
+            state_->SetError(win::kErrorInvalidHandle);
+            return;
+        }
+        joining = std::move(found->second);
+        state_->threads.erase(found);
+    }
+    if (joining.joinable()) joining.join();
+}
+
+namespace {
+// Type names may be integer identifiers, as MAKEINTRESOURCE makes them.
+std::string FoldedTypeName(const char* typeName) {
+    const auto value = reinterpret_cast<std::uintptr_t>(typeName);
+    if (value < 0x10000) return "#" + std::to_string(value);
+    return detail::FoldCase(typeName);
+}
+}  // namespace
+
+void FakePlatform::AddResource(int id, const std::string& typeName, const std::vector<std::uint8_t>& bytes) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    auto resource = std::make_unique<detail::Resource>();
+    resource->id = id;
+    resource->foldedType = detail::FoldCase(typeName);
+    resource->bytes = bytes;
+    if (resource->bytes.empty()) resource->bytes.reserve(1);  // LoadResource still gets an address
+    state_->resources.push_back(std::move(resource));
+}
+
+ResourceHandle FakePlatform::FindResource(int id, const char* typeName) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::FindResource)) return 0;
+    const std::string type = FoldedTypeName(typeName);
+    bool typeSeen = false;
+    ResourceHandle found = 0;
+    // A later AddResource of the same id and type replaces the earlier one.
+    for (std::size_t i = 0; i < state_->resources.size(); ++i) {
+        const detail::Resource& resource = *state_->resources[i];
+        if (resource.foldedType != type) continue;
+        typeSeen = true;
+        if (resource.id == id) found = i + 1;
+    }
+    if (found == 0) {
+        state_->SetError(typeSeen ? detail::kErrorResourceNameNotFound : detail::kErrorResourceTypeNotFound);
+    }
+    return found;
+}
+
+const void* FakePlatform::LoadResource(ResourceHandle resource) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::LoadResource)) return nullptr;
+    if (resource == 0 || resource > state_->resources.size()) {
+        state_->SetError(win::kErrorInvalidHandle);
+        return nullptr;
+    }
+    return state_->resources[resource - 1]->bytes.data();
+}
+
+std::uint32_t FakePlatform::SizeofResource(ResourceHandle resource) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::SizeofResource)) return 0;
+    if (resource == 0 || resource > state_->resources.size()) {
+        state_->SetError(win::kErrorInvalidHandle);
+        return 0;
+    }
+    return static_cast<std::uint32_t>(state_->resources[resource - 1]->bytes.size());
+}
+
+void FakePlatform::SetPersonalFolder(std::optional<std::string> path) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->personalFolder = std::move(path);
+}
+
+bool FakePlatform::GetPersonalFolderPath(char (&buffer)[260]) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::GetPersonalFolderPath)) return false;
+    if (!state_->personalFolder || state_->personalFolder->size() >= sizeof(buffer)) {
+        state_->SetError(win::kErrorFileNotFound);
+        return false;
+    }
+    std::memcpy(buffer, state_->personalFolder->c_str(), state_->personalFolder->size() + 1);
+    return true;
+}
+
+}  // namespace platform::fake

@@ -1,0 +1,46 @@
+// What a contract test needs besides the platform under test: a scratch
+// folder, a scratch registry key and a few facts about the system, set up by
+// means the platform interface does not offer (it only reads the registry).
+//
+// The native build provides it over the double; the Windows build over the
+// real system, working under %TEMP% and HKCU\Software\InstallerContractTests.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace contract {
+
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+
+class Environment {
+public:
+    virtual ~Environment() = default;
+    virtual platform::Platform& Os() = 0;
+    // An existing, empty folder: an absolute path ending with a backslash.
+    virtual std::string ScratchFolder() = 0;
+    // A key path below HKEY_CURRENT_USER, as "Software\\...\\<test>"; it exists and
+    // is removed with everything below it when the environment ends.
+    virtual std::string ScratchKey() = 0;
+    // Stores a value in the key `ScratchKey() + "\\" + subKey` (created if missing).
+    // REG_SZ values are given as their text and terminating zero.
+    virtual void SetRegistryValue(const std::string& subKey, const std::string& name, std::uint32_t type,
+                                  const std::vector<std::uint8_t>& bytes) = 0;
+    // The local time's offset from UTC, when this environment knows it.
+    virtual std::optional<int> UtcOffsetMinutes() = 0;
+    // True under Wine, which differs from Windows in a few rules the double
+    // follows (the tests that check those rules skip there).
+    virtual bool UnderWine() = 0;
+};
+
+// A fresh environment for the test `testName` (letters, digits and underscores).
+std::unique_ptr<Environment> MakeEnvironment(const std::string& testName);
+
+}  // namespace contract
