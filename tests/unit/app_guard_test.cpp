@@ -1,4 +1,5 @@
 // Start-up: the single-instance guard and one whole run of the application.
+#include "app/ExitCodes.h"
 #include "app/KestrelApp.h"
 #include "install/InstallMessages.h"
 #include "install/ProgressDialogLink.h"
@@ -74,7 +75,7 @@ TEST_F(GuardTest, ARunningGameOrLauncherIsBroughtForwardAndTheInstallerDeclines)
         EXPECT_EQ(app.m_hMutex, 0u);
         EXPECT_EQ(fresh->Calls(Op::RunModalDialog), 0u);
         EXPECT_TRUE(fresh->MessageBoxes().empty());
-        EXPECT_EQ(app.ExitInstance(), 0);
+        EXPECT_EQ(app.ExitInstance(), exit_code::kGameRunning);
     }
 }
 
@@ -87,7 +88,7 @@ TEST_F(GuardTest, ASecondCopyDeclinesSilently) {
     EXPECT_EQ(app.m_hMutex, 0u);
     EXPECT_EQ(os->Calls(Op::RunModalDialog), 0u);
     EXPECT_TRUE(os->MessageBoxes().empty());
-    EXPECT_EQ(app.ExitInstance(), 0);
+    EXPECT_EQ(app.ExitInstance(), exit_code::kAnotherCopyRunning);
     EXPECT_TRUE(os->MutexExists(kMutexName)) << "the other copy keeps its guard";
 }
 
@@ -101,7 +102,7 @@ TEST_F(GuardTest, TheMutexMarksARunningCopyUntilExit) {
     EXPECT_FALSE(second.CheckMayRun());
     EXPECT_EQ(second.m_hMutex, 0u);
 
-    EXPECT_EQ(app.ExitInstance(), 0);
+    app.ExitInstance();
     EXPECT_FALSE(os->MutexExists(kMutexName));
 
     CKestrelApp later(ReportsDone);
@@ -114,14 +115,14 @@ TEST_F(GuardTest, AFailedMutexCreationStillLetsTheInstallerRun) {
     CKestrelApp app(ReportsDone);
     EXPECT_TRUE(app.CheckMayRun());
     EXPECT_EQ(app.m_hMutex, 0u);
-    EXPECT_EQ(app.ExitInstance(), 0);
+    app.ExitInstance();
 }
 
 TEST_F(GuardTest, AWholeRunShowsTheDialogThenReleasesTheMutex) {
     CKestrelApp app(ReportsDone);
     ASSERT_EQ(platform::AfxGetApp(), &app);
 
-    EXPECT_EQ(platform::AfxWinMain(), 0);
+    EXPECT_EQ(platform::AfxWinMain(), exit_code::kInstalled);
 
     EXPECT_EQ(os->DialogResult(), 1);
     EXPECT_EQ(os->MessageBoxes().size(), 1u);

@@ -1,0 +1,48 @@
+#include "install/JobPreparation.h"
+
+#include "app/Texts.h"
+#include "install/GameDetection.h"
+#include "install/InstallMessages.h"
+#include "install/Paths.h"
+#include "install/Payload.h"
+#include "install/ProgressDialogLink.h"
+#include "install/SetDataFlag.h"
+
+namespace {
+
+constexpr std::int32_t kFaceSlot = 1027;
+constexpr std::uint16_t kFaceImageIds[kFaceArchiveCount] = {kPayloadFaceL, kPayloadFaceM, kPayloadFaceS};
+
+bool Fail(int code) {
+    PostToProgressDialog(WM_INSTALL_ERROR, code);
+    return false;
+}
+
+void FillJob(InstallJob& job, bool expansion) {
+    const std::uint16_t recordId = expansion ? kPayloadExpansionRecord : kPayloadBaseRecord;
+    job.pRecordData = LoadPayload(recordId);
+    job.dwRecordSize = PayloadSize(recordId);
+    for (int index = 0; index < kFaceArchiveCount; ++index) {
+        job.pImageData[index] = LoadPayload(kFaceImageIds[index]);
+        job.dwImageSize[index] = PayloadSize(kFaceImageIds[index]);
+    }
+    job.nFaceSlot = kFaceSlot;
+    job.strRecordFileName = expansion ? kExpansionRecordFileName : kBaseRecordFileName;
+}
+
+}  // namespace
+
+bool PrepareJobStep(InstallJob& job) {
+    const Edition edition = DetectEdition();
+    if (edition == Edition::None) return Fail(kErrorGameNotInstalled);
+    const int patchLevelError = CheckPatchLevel(edition);
+    if (patchLevelError != 0) return Fail(patchLevelError);
+
+    const bool expansion = edition == Edition::Expansion;
+    ShowInstallerMessageBox(expansion ? texts::kInstallingExpansionData.cp950 : texts::kInstallingBaseData.cp950);
+    FillJob(job, expansion);
+    PostToProgressDialog(WM_INSTALL_STEP, 0);
+    // The set-data flag never fails the installation.
+    if (expansion) FlagSetDataRecord();
+    return true;
+}

@@ -1,0 +1,70 @@
+#include "install/RecordInstall.h"
+
+#include "install/GameDetection.h"
+#include "install/InstallMessages.h"
+#include "install/Paths.h"
+#include "install/ProgressDialogLink.h"
+#include "platform/Platform.h"
+#include "platform/framework/CFile.h"
+
+#include <string>
+
+namespace {
+
+using platform::CFile;
+using platform::Os;
+namespace win = platform::win;
+
+int Fail(int code) {
+    PostToProgressDialog(WM_INSTALL_ERROR, code);
+    return 0;
+}
+
+// False when the file cannot be created or a write, flush or close fails;
+// what was written then stays in the temporary file and goes no further.
+bool WriteTemporaryRecord(const std::string& path, const InstallJob& job) {
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::typeBinary)) return false;
+    try {
+        if (job.dwRecordSize > 0) file.Write(job.pRecordData, job.dwRecordSize);
+        file.Flush();
+        file.Close();
+    } catch (const platform::CFileException&) {
+        return false;
+    }
+    return true;
+}
+
+// The expansion edition's record supersedes the base edition's. Never the
+// file just installed, even if the registry changed since the job was made.
+void RemoveBaseRecord(const std::string& folder, const InstallJob& job) {
+    if (job.strRecordFileName == kBaseRecordFileName) return;
+    if (DetectEdition() != Edition::Expansion) return;
+    const std::string baseRecord = folder + kBaseRecordFileName;
+    Os().SetFileAttributes(baseRecord.c_str(), win::kFileAttributeNormal);
+    Os().DeleteFile(baseRecord.c_str());
+}
+
+}  // namespace
+
+int InstallRecordStep(const InstallJob& job) {
+    std::string root;
+    GetDocumentsRoot(root);
+    // Without the documents folder the record would land relative to the
+    // working directory.
+    if (root.empty()) return Fail(kErrorRecordCreate);
+    const std::string folder = root + kRecordFolder;
+    const std::string finalPath = folder + job.strRecordFileName;
+    const std::string tempPath = finalPath + kTempSuffix;
+
+    if (!WriteTemporaryRecord(tempPath, job)) return Fail(kErrorRecordCreate);
+    // The replacing move refuses the read-only record of an earlier install.
+    Os().SetFileAttributes(finalPath.c_str(), win::kFileAttributeArchive);
+    if (!Os().MoveFileEx(tempPath.c_str(), finalPath.c_str(), win::kMoveFileReplaceExisting))
+        return Fail(kErrorRecordCommit);
+    Os().SetFileAttributes(finalPath.c_str(), win::kFileAttributeReadOnly);
+    PostToProgressDialog(WM_INSTALL_STEP, 0);
+
+    RemoveBaseRecord(folder, job);
+    return 1;
+}

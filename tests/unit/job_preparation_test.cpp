@@ -1,0 +1,163 @@
+#include "install/JobPreparation.h"
+
+#include "app/Texts.h"
+#include "install/Paths.h"
+#include "install/Payload.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/unit/TestScene.h"
+#include "tests/unit/install_step_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace win = platform::win;
+using install_step_fixture::Codes;
+using install_step_fixture::Errors;
+using install_step_fixture::StepCount;
+
+std::string SetDataPath() { return test_scene::InDocuments(std::string(kSetDataFolder) + kSetDataFileName); }
+
+// Twelve records, record 5 the packaged warlord's with status 0.
+std::vector<std::uint8_t> SetDataWithWarlord() {
+    std::vector<std::uint8_t> bytes(20 + 367 * 12, 0);
+    const std::size_t record = 20 + 367 * 5;
+    std::memcpy(&bytes[record + 36], "\xBA\xD1\xAD\xEC", 4);
+    bytes[record + 355] = 1532 & 0xFF;
+    bytes[record + 356] = 1532 >> 8;
+    return bytes;
+}
+
+void ExpectJobUntouched(const InstallJob& job) {
+    EXPECT_EQ(job.nFaceSlot, -1);
+    EXPECT_EQ(job.dwRecordSize, 0u);
+    EXPECT_EQ(job.pRecordData, nullptr);
+    for (int i = 0; i < kFaceArchiveCount; ++i) {
+        EXPECT_EQ(job.dwImageSize[i], 0u);
+        EXPECT_EQ(job.pImageData[i], nullptr);
+    }
+    EXPECT_EQ(job.strRecordFileName, "");
+}
+
+class JobPreparationTest : public ::testing::Test {
+protected:
+    JobPreparationTest() {
+        test_scene::SetUpDocuments(*os);
+        test_scene::AddPayload(*os);
+        os->AddFolder(test_scene::InDocuments(kSetDataFolder));
+        os->AddFile(SetDataPath(), SetDataWithWarlord());
+    }
+
+    bool SetDataFlagged() {
+        const auto bytes = os->FileBytes(SetDataPath());
+        return bytes && (*bytes)[20 + 367 * 5 + 363] == 1;
+    }
+
+    platform::fake::ScopedFakeOs os;
+    test_scene::ScopedProgressDialog dialog{*os};
+    InstallJob job;
+};
+
+struct RefusedCase {
+    const char* name;
+    Edition edition;  // None: no installation registered at all
+    std::uint32_t patchLevel;
+    std::uintptr_t code;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
+
+class JobRefusalTest : public JobPreparationTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(JobRefusalTest, RefusedEditionPostsItsCodeShowsNoBoxAndLeavesTheJob) {
+    const RefusedCase& c = GetParam();
+    if (c.edition != Edition::None) {
+        test_scene::GameSetup setup;
+        setup.patchLevel = c.patchLevel;
+        test_scene::InstallGame(*os, c.edition, setup);
+    }
+
+    EXPECT_FALSE(PrepareJobStep(job));
+
+    EXPECT_EQ(Errors(dialog), Codes{c.code});
+    EXPECT_EQ(StepCount(dialog), 0);
+    EXPECT_TRUE(os->MessageBoxes().empty());
+    ExpectJobUntouched(job);
+    EXPECT_FALSE(SetDataFlagged());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, JobRefusalTest,
+                         ::testing::Values(RefusedCase{"base patch level too old", Edition::Base, 1, 103},
+                                           RefusedCase{"expansion patch level too old", Edition::Expansion, 1, 104},
+                                           RefusedCase{"installation vanished", Edition::None, 2, 101}));
+
+struct EditionCase {
+    const char* name;
+    Edition installed;
+    bool bothInstalled;
+    bool setDataFile;
+    std::uint16_t recordId;
+    const char* recordFileName;
+    const UiText* boxText;
+    int steps;
+    bool flagged;
+};
+
+void PrintTo(const EditionCase& c, std::ostream* out) { *out << c.name; }
+
+class JobFillTest : public JobPreparationTest, public ::testing::WithParamInterface<EditionCase> {};
+
+TEST_P(JobFillTest, FillsTheJobFromTheEditionsPayloadAfterTellingTheUser) {
+    const EditionCase& c = GetParam();
+    test_scene::InstallGame(*os, c.installed);
+    if (c.bothInstalled) test_scene::InstallGame(*os, Edition::Expansion);
+    if (!c.setDataFile) os->DeleteFile(SetDataPath().c_str());
+    std::size_t postsWhileBoxShown = 99;
+    os->SetMessageBoxHandler([&](const platform::fake::MessageBoxRecord&) {
+        postsWhileBoxShown = dialog.Posts().size();
+        return win::kIdOk;
+    });
+
+    EXPECT_TRUE(PrepareJobStep(job));
+
+    const auto boxes = os->MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, c.boxText->cp950);
+    EXPECT_EQ(boxes[0].caption, texts::kCaption.cp950);
+    EXPECT_EQ(boxes[0].owner, dialog.Window());
+    EXPECT_EQ(boxes[0].style, win::kMbOk | win::kMbTopMost | win::kMbTaskModal);
+    EXPECT_EQ(postsWhileBoxShown, 0u);
+
+    EXPECT_EQ(job.pRecordData, LoadPayload(c.recordId));
+    EXPECT_EQ(job.dwRecordSize, c.recordId == kPayloadBaseRecord ? 383u : 387u);
+    const std::uint16_t faceIds[kFaceArchiveCount] = {kPayloadFaceL, kPayloadFaceM, kPayloadFaceS};
+    const std::uint32_t faceSizes[kFaceArchiveCount] = {262200, 65592, 16440};
+    for (int i = 0; i < kFaceArchiveCount; ++i) {
+        EXPECT_EQ(job.pImageData[i], LoadPayload(faceIds[i])) << i;
+        EXPECT_EQ(job.dwImageSize[i], faceSizes[i]) << i;
+    }
+    EXPECT_EQ(job.nFaceSlot, 1027);
+    EXPECT_EQ(job.strRecordFileName, c.recordFileName);
+
+    EXPECT_EQ(StepCount(dialog), c.steps);
+    EXPECT_EQ(Errors(dialog), Codes{});
+    EXPECT_EQ(SetDataFlagged(), c.flagged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JobFillTest,
+    ::testing::Values(
+        EditionCase{"base", Edition::Base, false, true, kPayloadBaseRecord, "addonwarlord1.77B",
+                    &texts::kInstallingBaseData, 1, false},
+        EditionCase{"expansion with set-data file", Edition::Expansion, false, true, kPayloadExpansionRecord,
+                    "addonwarlord1.77P", &texts::kInstallingExpansionData, 2, true},
+        EditionCase{"expansion without set-data file", Edition::Expansion, false, false, kPayloadExpansionRecord,
+                    "addonwarlord1.77P", &texts::kInstallingExpansionData, 1, false},
+        EditionCase{"both editions: base wins", Edition::Base, true, true, kPayloadBaseRecord, "addonwarlord1.77B",
+                    &texts::kInstallingBaseData, 1, false}));
+
+}  // namespace

@@ -1,0 +1,220 @@
+#include "install/SetDataFlag.h"
+
+#include "install/Paths.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/unit/TestScene.h"
+#include "tests/unit/install_step_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace win = platform::win;
+using install_step_fixture::Codes;
+using install_step_fixture::Errors;
+using install_step_fixture::StepCount;
+using platform::fake::Fault;
+using platform::fake::Op;
+
+constexpr std::size_t kRecordSize = 367;
+constexpr char kFamilyName[] = "\xBA\xD1\xAD\xEC";  // the packaged warlord's family name
+
+std::size_t RecordStart(std::size_t k) { return 20 + kRecordSize * k; }
+std::size_t StatusAt(std::size_t k) { return RecordStart(k) + 363; }
+
+void PutLe32(std::vector<std::uint8_t>& bytes, std::size_t at, std::int32_t value) {
+    const auto raw = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(raw >> (8 * i));
+}
+
+void PutName(std::vector<std::uint8_t>& bytes, std::size_t record, const char* name) {
+    std::memset(&bytes[RecordStart(record) + 36], 0, 11);
+    std::memcpy(&bytes[RecordStart(record) + 36], name, std::strlen(name));
+}
+
+void PutWarlord(std::vector<std::uint8_t>& bytes, std::size_t record, std::int32_t number, std::int32_t status) {
+    PutName(bytes, record, kFamilyName);
+    PutLe32(bytes, RecordStart(record) + 355, number);
+    PutLe32(bytes, RecordStart(record) + 363, status);
+}
+
+// `count` records of other warlords, each with a name, a number and a valid
+// status, and patterned bytes in the fields the walk does not read.
+std::vector<std::uint8_t> SetData(std::size_t count) {
+    std::vector<std::uint8_t> bytes(RecordStart(count));
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    for (std::size_t k = 0; k < count; ++k) {
+        PutLe32(bytes, RecordStart(k), 0);
+        PutName(bytes, k, "\xA7\x64\xA4\xFD");
+        PutLe32(bytes, RecordStart(k) + 355, 1000 + static_cast<std::int32_t>(k));
+        PutLe32(bytes, RecordStart(k) + 359, 3);
+        PutLe32(bytes, StatusAt(k), static_cast<std::int32_t>(k % 5));
+    }
+    return bytes;
+}
+
+std::string SetDataPath() { return test_scene::InDocuments(std::string(kSetDataFolder) + kSetDataFileName); }
+
+class SetDataTest : public ::testing::Test {
+protected:
+    SetDataTest() {
+        test_scene::SetUpDocuments(*os);
+        os->AddFolder(test_scene::InDocuments(kSetDataFolder));
+    }
+
+    std::vector<std::uint8_t> Bytes() { return os->FileBytes(SetDataPath()).value_or(std::vector<std::uint8_t>{}); }
+
+    platform::fake::ScopedFakeOs os;
+    test_scene::ScopedProgressDialog dialog{*os};
+};
+
+struct WalkCase {
+    const char* name;
+    std::function<std::vector<std::uint8_t>()> file;
+    std::vector<std::size_t> flagged;  // records whose status must become 1
+};
+
+void PrintTo(const WalkCase& c, std::ostream* out) { *out << c.name; }
+
+const WalkCase kWalkCases[] = {
+    {"record 5 is the warlord's",
+     [] {
+         auto bytes = SetData(8);
+         PutWarlord(bytes, 5, 1532, 0);
+         return bytes;
+     },
+     {5}},
+    {"record already flagged",
+     [] {
+         auto bytes = SetData(8);
+         PutWarlord(bytes, 5, 1532, 1);
+         return bytes;
+     },
+     {5}},
+    {"two records of the warlord",
+     [] {
+         auto bytes = SetData(8);
+         PutWarlord(bytes, 2, 1532, 4);
+         PutWarlord(bytes, 6, 1532, 0);
+         return bytes;
+     },
+     {2, 6}},
+    {"same family name with another number throws the next pass out of step",
+     [] {
+         auto bytes = SetData(8);
+         PutWarlord(bytes, 3, 1000, 0);
+         PutWarlord(bytes, 4, 1532, 0);
+         std::memset(&bytes[RecordStart(4) + 28], 0, 8);
+         PutLe32(bytes, RecordStart(4) + 359, 9);
+         PutWarlord(bytes, 5, 1532, 2);
+         return bytes;
+     },
+     {5}},
+    {"status out of range leaves the following passes four bytes late",
+     [] {
+         auto bytes = SetData(8);
+         PutLe32(bytes, StatusAt(2), 9);
+         PutLe32(bytes, RecordStart(3), 2);
+         PutWarlord(bytes, 3, 1532, 0);
+         return bytes;
+     },
+     {}},
+    {"file shorter than the first name field", [] { return std::vector<std::uint8_t>(40, 0xBA); }, {}},
+    {"file ending where the first name field begins",
+     [] {
+         auto bytes = SetData(1);
+         bytes.resize(56);
+         return bytes;
+     },
+     {}},
+    {"last record cut inside its status",
+     [] {
+         auto bytes = SetData(5);
+         PutWarlord(bytes, 4, 1532, 0);
+         bytes.resize(StatusAt(4) + 2);
+         return bytes;
+     },
+     {}},
+    // The name buffer of the cut record would otherwise still hold the bytes
+    // of the flagged record before it, and its number too.
+    {"last record cut after four bytes of the same family name",
+     [] {
+         auto bytes = SetData(5);
+         PutWarlord(bytes, 3, 1532, 0);
+         PutWarlord(bytes, 4, 1532, 0);
+         bytes.resize(RecordStart(4) + 36 + 4);
+         return bytes;
+     },
+     {3}},
+};
+
+class SetDataWalkTest : public SetDataTest, public ::testing::WithParamInterface<WalkCase> {};
+
+TEST_P(SetDataWalkTest, FlagsExactlyTheRecordsTheWalkFindsAndNothingElse) {
+    const WalkCase& c = GetParam();
+    const std::vector<std::uint8_t> before = c.file();
+    os->AddFile(SetDataPath(), before);
+    std::vector<std::uint8_t> expected = before;
+    for (std::size_t k : c.flagged) PutLe32(expected, StatusAt(k), 1);
+
+    EXPECT_EQ(FlagSetDataRecord(), 1);
+
+    EXPECT_EQ(Bytes(), expected);
+    EXPECT_EQ(os->Calls(Op::WriteFile), c.flagged.size());
+    EXPECT_EQ(StepCount(dialog), 1);
+    EXPECT_EQ(Errors(dialog), Codes{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SetDataWalkTest, ::testing::ValuesIn(kWalkCases));
+
+TEST_F(SetDataTest, ReadOnlyFileIsPatchedAndLeftWritable) {
+    auto bytes = SetData(8);
+    PutWarlord(bytes, 5, 1532, 0);
+    os->AddFile(SetDataPath(), bytes, win::kFileAttributeReadOnly);
+
+    EXPECT_EQ(FlagSetDataRecord(), 1);
+
+    EXPECT_EQ(Bytes()[StatusAt(5)], 1);
+    EXPECT_EQ(os->Attributes(SetDataPath()), win::kFileAttributeArchive);
+}
+
+TEST_F(SetDataTest, MissingFileIsNoFailureAndPostsNothing) {
+    EXPECT_EQ(FlagSetDataRecord(), 0);
+
+    EXPECT_TRUE(dialog.Posts().empty());
+    EXPECT_FALSE(os->Exists(SetDataPath()));
+}
+
+TEST_F(SetDataTest, UnknownDocumentsFolderTouchesNothing) {
+    os->SetPersonalFolder(std::nullopt);
+
+    EXPECT_EQ(FlagSetDataRecord(), 0);
+
+    EXPECT_TRUE(dialog.Posts().empty());
+    EXPECT_EQ(os->Calls(Op::SetFileAttributes), 0u);
+    EXPECT_EQ(os->Calls(Op::CreateFile), 0u);
+}
+
+TEST_F(SetDataTest, FileErrorEndsTheWalkAndClosesTheFile) {
+    auto bytes = SetData(8);
+    PutWarlord(bytes, 5, 1532, 0);
+    os->AddFile(SetDataPath(), bytes);
+    os->InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull});
+
+    FlagSetDataRecord();
+
+    EXPECT_EQ(Errors(dialog), Codes{});
+    const platform::FileHandle reopened =
+        os->HoldOpen(SetDataPath(), win::kGenericRead | win::kGenericWrite, 0);
+    EXPECT_NE(reopened, platform::kInvalidFile);
+    if (reopened != platform::kInvalidFile) os->Release(reopened);
+}
+
+}  // namespace
