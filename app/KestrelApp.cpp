@@ -1,5 +1,6 @@
 #include "app/KestrelApp.h"
 
+#include "app/ExitCodes.h"
 #include "app/KestrelDlg.h"
 #include "install/InstallWorker.h"
 
@@ -16,9 +17,21 @@ void BringForward(platform::Window window) {
     if (os.IsIconic(window)) os.ShowWindow(window, platform::win::kSwRestore);
     os.SetForegroundWindow(os.GetLastActivePopup(window));
 }
+
+int ExitCodeOf(const CKestrelDlg& dialog) {
+    switch (dialog.GetOutcome()) {
+    case CKestrelDlg::Outcome::kSucceeded:
+        return exit_code::kInstalled;
+    case CKestrelDlg::Outcome::kFailed:
+        return exit_code::ForFailure(dialog.FailureCode());
+    case CKestrelDlg::Outcome::kNone:
+        break;
+    }
+    return exit_code::kNoOutcome;
+}
 }  // namespace
 
-CKestrelApp::CKestrelApp(platform::ThreadProc worker) : worker_(worker) {}
+CKestrelApp::CKestrelApp(platform::ThreadProc worker) : worker_(worker), exitCode_(exit_code::kNoOutcome) {}
 
 CKestrelApp::CKestrelApp() : CKestrelApp(InstallWorker) {}
 
@@ -28,14 +41,26 @@ bool CKestrelApp::InitInstance() {
     CWinApp::InitInstance();
     // The C runtime of Windows knows this name; elsewhere the call does nothing.
     std::setlocale(LC_ALL, "japan");
-    if (!CheckMayRun()) return false;
+    switch (Admit()) {
+    case Admission::kGameRunning:
+        exitCode_ = exit_code::kGameRunning;
+        return false;
+    case Admission::kAnotherCopyRunning:
+        exitCode_ = exit_code::kAnotherCopyRunning;
+        return false;
+    case Admission::kMayRun:
+        break;
+    }
 
     CKestrelDlg dialog(worker_);
     m_pMainWnd = &dialog;
+    // Success, failure and an early end are told apart by what the dialog
+    // showed, not by how it ended: Enter also ends it with 1.
     dialog.DoModal();
     // The worker may still be on its way out; nothing ends under it.
     dialog.JoinWorker();
     m_pMainWnd = nullptr;
+    exitCode_ = ExitCodeOf(dialog);
     return false;
 }
 
@@ -45,16 +70,19 @@ int CKestrelApp::ExitInstance() {
         platform::Os().CloseMutex(m_hMutex);
         m_hMutex = 0;
     }
-    return CWinApp::ExitInstance();
+    CWinApp::ExitInstance();
+    return exitCode_;
 }
 
-bool CKestrelApp::CheckMayRun() {
+bool CKestrelApp::CheckMayRun() { return Admit() == Admission::kMayRun; }
+
+CKestrelApp::Admission CKestrelApp::Admit() {
     platform::Platform& os = platform::Os();
     platform::Window running = os.FindWindow(kGameWindowClass);
     if (running == 0) running = os.FindWindow(kLauncherWindowClass);
     if (running != 0) {
         BringForward(running);
-        return false;
+        return Admission::kGameRunning;
     }
 
     m_hMutex = os.CreateMutex(kInstanceMutexName);
@@ -62,7 +90,7 @@ bool CKestrelApp::CheckMayRun() {
         // Only the name marks the other copy; our handle to it is not kept.
         if (m_hMutex != 0) os.CloseMutex(m_hMutex);
         m_hMutex = 0;
-        return false;
+        return Admission::kAnotherCopyRunning;
     }
-    return true;
+    return Admission::kMayRun;
 }

@@ -13,6 +13,7 @@ public:
     ~CKestrelApp() override;
 
     bool InitInstance() override;
+    // Returns the process exit status (app/ExitCodes.h).
     int ExitInstance() override;
 
     // True when the installer may run; the single-instance mutex is then in
@@ -22,5 +23,9 @@ public:
     platform::MutexHandle m_hMutex = 0;
 
 private:
+    enum class Admission { kMayRun, kGameRunning, kAnotherCopyRunning };
+    Admission Admit();
+
     platform::ThreadProc worker_;
+    int exitCode_;
 };

@@ -45,6 +45,7 @@ bool CKestrelDlg::OnInitDialog() {
 
     m_progress.SetRange(0, kProgressSteps);
     m_progress.SetPos(0);
+    MirrorOnTaskbar();
 
     worker_ = platform::AfxBeginThread(workerProc_, nullptr);
     return true;
@@ -68,12 +69,16 @@ bool CKestrelDlg::OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::in
     return CDialog::OnWndMsg(message, wParam, lParam, result);
 }
 
-void CKestrelDlg::OnInstallStep() { m_progress.DeltaPos(1); }
+void CKestrelDlg::OnInstallStep() {
+    m_progress.DeltaPos(1);
+    MirrorOnTaskbar();
+}
 
 void CKestrelDlg::OnInstallDone() {
-    if (outcomeHandled_) return;
-    outcomeHandled_ = true;
+    if (outcome_ != Outcome::kNone) return;
+    outcome_ = Outcome::kSucceeded;
     m_progress.SetPos(kProgressSteps);
+    MirrorOnTaskbar();
 
     TextBuffer text;
     std::snprintf(text, sizeof text, texts::kDoneFormat.cp950, texts::kWarlordDisplayName);
@@ -82,8 +87,10 @@ void CKestrelDlg::OnInstallDone() {
 }
 
 void CKestrelDlg::OnInstallError(int code) {
-    if (outcomeHandled_) return;
-    outcomeHandled_ = true;
+    if (outcome_ != Outcome::kNone) return;
+    outcome_ = Outcome::kFailed;
+    failureCode_ = code;
+    MirrorOnTaskbar();
     if (const UiText* specific = texts::FailureText(code)) ShowInstallerMessageBox(specific->cp950);
 
     TextBuffer text;
@@ -95,7 +102,13 @@ void CKestrelDlg::OnInstallError(int code) {
 bool CKestrelDlg::MayEnd() const {
     // Without a worker nothing is being written, and nothing would ever end
     // the dialog otherwise.
-    return outcomeHandled_ || !worker_.IsRunning();
+    return outcome_ != Outcome::kNone || !worker_.IsRunning();
+}
+
+void CKestrelDlg::MirrorOnTaskbar() {
+    const platform::TaskbarProgress state =
+        outcome_ == Outcome::kFailed ? platform::TaskbarProgress::kError : platform::TaskbarProgress::kNormal;
+    platform::Os().SetTaskbarProgress(GetSafeHwnd(), state, m_progress.GetPos(), kProgressSteps);
 }
 
 void CKestrelDlg::OnOK() {

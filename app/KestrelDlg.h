@@ -9,6 +9,9 @@
 
 class CKestrelDlg : public platform::CDialog {
 public:
+    // What the installation reported, as far as the dialog has shown it.
+    enum class Outcome { kNone, kSucceeded, kFailed };
+
     // `worker` is the thread procedure started when the dialog opens.
     explicit CKestrelDlg(platform::ThreadProc worker);
     ~CKestrelDlg() override;
@@ -16,6 +19,10 @@ public:
     // Waits for the worker to end; the dialog's window is gone by then, so
     // its last posts are dropped.
     void JoinWorker();
+
+    Outcome GetOutcome() const { return outcome_; }
+    // The code of a reported failure; meaningless for other outcomes.
+    int FailureCode() const { return failureCode_; }
 
     platform::IconHandle m_hIcon = 0;
     platform::CProgressCtrl m_progress;
@@ -37,8 +44,11 @@ private:
     void OnInstallDone();
     void OnInstallError(int code);
     bool MayEnd() const;
+    // Shows the bar on the dialog's taskbar button: red once a failure came.
+    void MirrorOnTaskbar();
 
     platform::ThreadProc workerProc_;
     platform::CWinThread worker_;
-    bool outcomeHandled_ = false;
+    Outcome outcome_ = Outcome::kNone;
+    int failureCode_ = 0;
 };

@@ -1,12 +1,24 @@
 #!/usr/bin/env python3
 """Checks the resources compiled into the installer: the progress dialog's
-template word for word, the icon, the manifest and the five payload files,
-all in the languages the program expects."""
+template word for word, the icon, the manifest, the version information and
+the five payload files, all in the languages the program expects."""
 import struct
 import sys
+import xml.etree.ElementTree as ET
 
 LANG_ZH_TW = 1028
-RT_GROUP_ICON, RT_DIALOG, RT_MANIFEST = 14, 5, 24
+RT_GROUP_ICON, RT_DIALOG, RT_VERSION, RT_MANIFEST = 14, 5, 16, 24
+CAPTION = "碧潮紀行 - 下載武將的安裝"
+
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+COMPAT = "{urn:schemas-microsoft-com:compatibility.v1}"
+DPI_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+DPI_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+SUPPORTED_OS = {  # Windows 7, 8, 8.1, 10 and 11
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+}
 
 
 def resource_tree(pe):
@@ -83,6 +95,77 @@ def parse_dialog(data):
     return dialog
 
 
+def parse_version_node(data, pos):
+    """(key, value bytes, children, end) of one node of a VS_VERSIONINFO tree."""
+    length, value_length, kind = struct.unpack_from("<HHH", data, pos)
+    end = pos + length
+    key, at = read_sz(data, pos + 6)
+    at = (at + 3) & ~3
+    value_bytes = value_length * 2 if kind == 1 else value_length
+    value = data[at:at + value_bytes]
+    at = (at + value_bytes + 3) & ~3
+    children = []
+    while at < end:
+        child = parse_version_node(data, at)
+        children.append(child)
+        at = (child[3] + 3) & ~3
+    return key, value, children, end
+
+
+def version_info(data):
+    """The fixed file and product versions, the string tables by their block
+    names and the translations."""
+    key, fixed, children, _ = parse_version_node(data, 0)
+    signature, _struc, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<IIIIII", fixed, 0)
+    dotted = lambda ms, ls: f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
+    tables, translations = {}, []
+    for name, _, blocks, _ in children:
+        if name == "StringFileInfo":
+            for block, _, strings, _ in blocks:
+                tables[block] = {k: v.decode("utf-16-le").rstrip("\0") for k, v, _, _ in strings}
+        elif name == "VarFileInfo":
+            for _, value, _, _ in blocks:
+                translations += [struct.unpack_from("<HH", value, i) for i in range(0, len(value), 4)]
+    return dict(key=key, signature=signature, file=dotted(file_ms, file_ls), product=dotted(product_ms, product_ls),
+                tables=tables, translations=translations)
+
+
+def check_manifest(text, expect, failures):
+    try:
+        root = ET.fromstring(text)
+    except ET.ParseError as error:
+        failures.append(f"manifest is not XML: {error}")
+        return None
+    levels = [e.get("level") for e in root.iter(ASM_V3 + "requestedExecutionLevel")]
+    expect("execution level", levels, ["asInvoker"])
+    controls = [e.attrib for e in root.iter(ASM_V1 + "assemblyIdentity")
+                if e.get("name") == "Microsoft.Windows.Common-Controls"]
+    expect("common controls dependency", [(c.get("version"), c.get("publicKeyToken")) for c in controls],
+           [("6.0.0.0", "6595b64144ccf1df")])
+    expect("supported systems", {e.get("Id").lower() for e in root.iter(COMPAT + "supportedOS")}, SUPPORTED_OS)
+    expect("dpiAware", [e.text.strip().lower() for e in root.iter(DPI_2005 + "dpiAware")], ["true"])
+    awareness = [e.text.replace(" ", "").lower().split(",") for e in root.iter(DPI_2016 + "dpiAwareness")]
+    expect("dpiAwareness", awareness, [["permonitorv2", "system"]])
+    identity = root.find(ASM_V1 + "assemblyIdentity")
+    return identity.get("version") if identity is not None else None
+
+
+def check_version_info(data, manifest_version, expect):
+    info = version_info(data)
+    expect("version resource", (info["key"], hex(info["signature"])), ("VS_VERSION_INFO", hex(0xFEEF04BD)))
+    expect("file and product version", (info["file"], info["product"]), (manifest_version, manifest_version))
+    expect("translations", info["translations"], [(LANG_ZH_TW, 1200)])
+    expect("string tables", [block.lower() for block in info["tables"]], ["040404b0"])
+    strings = next(iter(info["tables"].values()), {})
+    expect("product name", strings.get("ProductName"), "addonwarlord1")
+    expect("description", strings.get("FileDescription"), CAPTION)
+    expect("string versions", (strings.get("FileVersion"), strings.get("ProductVersion")),
+           (manifest_version, manifest_version))
+    expect("file name", strings.get("OriginalFilename"), "addonwarlord1_setup.exe")
+    if not strings.get("LegalCopyright", "").startswith("Copyright"):
+        expect("copyright", strings.get("LegalCopyright"), "Copyright ...")
+
+
 def main(exe, payload_dir):
     pe = open(exe, "rb").read()
     base, to_file = resource_tree(pe)
@@ -101,7 +184,7 @@ def main(exe, payload_dir):
         expect("extended style", hex(d["ex_style"]), hex(0x00040000))
         expect("position and size", d["rect"], (0, 0, 214, 41))
         expect("menu and class", (d["menu"], d["klass"]), ("", ""))
-        expect("caption", d["title"].encode("cp950"), "碧潮紀行 - 下載武將的安裝".encode("cp950"))
+        expect("caption", d["title"].encode("cp950"), CAPTION.encode("cp950"))
         expect("font", d["font"], (9, 0, 0, 1, "MingLiU"))
         # The window manager matches class names without regard to case.
         expect("controls", d["controls"], [
@@ -111,8 +194,16 @@ def main(exe, payload_dir):
 
     expect("icon 128 languages", sorted(find(pe, base, to_file, RT_GROUP_ICON, 128)), [LANG_ZH_TW])
     manifests = find(pe, base, to_file, RT_MANIFEST, 1)
-    if len(manifests) != 1 or b'level="asInvoker"' not in next(iter(manifests.values())):
-        failures.append("manifest 1 missing or not asInvoker")
+    manifest_version = None
+    if len(manifests) != 1:
+        failures.append(f"{len(manifests)} manifests with id 1, expected one")
+    else:
+        manifest_version = check_manifest(next(iter(manifests.values())), expect, failures)
+
+    versions = find(pe, base, to_file, RT_VERSION, 1)
+    expect("version 1 languages", sorted(versions), [LANG_ZH_TW])
+    if LANG_ZH_TW in versions:
+        check_version_info(versions[LANG_ZH_TW], manifest_version, expect)
 
     payload = {137: "record_base.bin", 138: "record_expansion.bin", 139: "face_s.bin", 140: "face_l.bin",
                141: "face_m.bin"}

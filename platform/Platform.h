@@ -3,8 +3,12 @@
 // Everything the program asks of Windows goes through `Platform`. The real
 // program uses the Win32 implementation (platform/win32); the unit tests use
 // the in-memory double (platform/fake), which models Windows' rules rather
-// than POSIX ones. Strings are narrow, in the system's ANSI code page, as the
-// installer's data is code page 950.
+// than POSIX ones. Strings are narrow. Names of files, registry keys and
+// values, windows and mutexes are in the system's ANSI code page, as Windows
+// itself hands them out. Texts that the user reads (SetWindowText,
+// MessageBox) are code page 950 (Big5) bytes whatever the system's code page:
+// the implementation shows them as that code page's characters, so a player
+// whose system is not set to Traditional Chinese reads the same words.
 //
 // Error reporting follows Win32: an operation returns its natural result and
 // leaves a Win32 error code for `LastError()` (per thread) when it fails.
@@ -120,6 +124,13 @@ struct CalendarTime {
     std::uint16_t second = 0;
 };
 
+// The progress shown on a window's taskbar button.
+enum class TaskbarProgress {
+    kNone,    // no progress shown
+    kNormal,  // running
+    kError,   // stopped by a failure
+};
+
 struct Rect {
     int left = 0;
     int top = 0;
@@ -210,8 +221,10 @@ public:
     virtual std::intptr_t SendMessage(Window window, std::uint32_t message, std::uintptr_t wParam,
                                       std::intptr_t lParam) = 0;
     virtual Window GetDlgItem(Window dialog, int controlId) = 0;
+    // `text` is code page 950.
     virtual bool SetWindowText(Window window, const char* text) = 0;
-    // Returns the button the user pressed (IDOK).
+    // `text` and `caption` are code page 950. Returns the button the user
+    // pressed (IDOK).
     virtual int MessageBox(Window owner, const char* text, const char* caption,
                            std::uint32_t style) = 0;
     // Creates the dialog from template `templateId` of the program's
@@ -221,6 +234,14 @@ public:
     virtual bool EndDialog(Window dialog, std::intptr_t result) = 0;
     // Centres a top-level window on the screen's work area.
     virtual void CenterWindowOnScreen(Window window) = 0;
+
+    // --- Taskbar --------------------------------------------------------------
+    // Shows `state` with `completed` of `total` on the taskbar button of
+    // `window`, a dialog being run by RunModalDialog; called on the dialog's
+    // thread. The latest request is applied once the shell has made the
+    // button. Where the system offers no taskbar progress, nothing happens;
+    // callers never learn which.
+    virtual void SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) = 0;
 
     // --- Painting the minimised dialog --------------------------------------
     virtual IconHandle LoadIcon(int resourceId) = 0;

@@ -347,6 +347,17 @@ void FakePlatform::CenterWindowOnScreen(Window window) {
     if (state_->dialog.running && window == state_->dialog.window) state_->dialog.centred = true;
 }
 
+std::vector<TaskbarRecord> FakePlatform::TaskbarUpdates() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->taskbarUpdates;
+}
+
+void FakePlatform::SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::SetTaskbarProgress)) return;
+    state_->taskbarUpdates.push_back(TaskbarRecord{window, state, completed, total});
+}
+
 // ---- painting the minimised dialog ------------------------------------------------
 
 IconHandle FakePlatform::LoadIcon(int resourceId) {

@@ -20,6 +20,7 @@ const char* const kOpNames[] = {
     "CreateMutex", "ReleaseMutex", "CloseMutex",
     "PostMessage", "SendMessage", "GetDlgItem", "SetWindowText", "MessageBox", "RunModalDialog", "EndDialog",
     "CenterWindowOnScreen",
+    "SetTaskbarProgress",
     "LoadIcon", "GetSystemMetrics", "GetClientRect", "BeginPaint", "DrawIcon", "EndPaint",
     "StartThread", "JoinThread",
     "FindResource", "LoadResource", "SizeofResource",

@@ -43,6 +43,7 @@ enum class Op {
     CreateMutex, ReleaseMutex, CloseMutex,
     PostMessage, SendMessage, GetDlgItem, SetWindowText, MessageBox, RunModalDialog, EndDialog,
     CenterWindowOnScreen,
+    SetTaskbarProgress,
     LoadIcon, GetSystemMetrics, GetClientRect, BeginPaint, DrawIcon, EndPaint,
     StartThread, JoinThread,
     FindResource, LoadResource, SizeofResource,
@@ -70,6 +71,14 @@ struct WindowState {
     bool foreground = false;
     bool visible = true;
     Window lastActivePopup = 0;  // 0: the window itself
+};
+
+// One SetTaskbarProgress request, as made.
+struct TaskbarRecord {
+    Window window = 0;
+    TaskbarProgress state = TaskbarProgress::kNone;
+    int completed = 0;
+    int total = 0;
 };
 
 struct ProgressState {
@@ -168,6 +177,9 @@ public:
     bool DialogCentred() const;
     std::vector<std::pair<std::uint32_t, std::uintptr_t>> SetIcons() const;  // (ICON_*, icon) sent to the dialog
     std::optional<std::intptr_t> DialogResult() const;
+    // Every taskbar progress request, in order; the last one is what the
+    // button shows.
+    std::vector<TaskbarRecord> TaskbarUpdates() const;
     struct DrawnIcon { int x; int y; IconHandle icon; };
     std::vector<DrawnIcon> DrawnIcons() const;
     void SetDialogClientSize(int width, int height);
@@ -234,6 +246,7 @@ public:
     std::intptr_t RunModalDialog(int templateId, DialogHandler& handler) override;
     bool EndDialog(Window dialog, std::intptr_t result) override;
     void CenterWindowOnScreen(Window window) override;
+    void SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) override;
     IconHandle LoadIcon(int resourceId) override;
     int GetSystemMetrics(int index) override;
     bool GetClientRect(Window window, Rect* rect) override;

@@ -128,6 +128,7 @@ struct FakeState {
     std::vector<MessageBoxRecord> messageBoxes;
     std::function<int(const MessageBoxRecord&)> messageBoxHandler;
     std::vector<FakePlatform::DrawnIcon> drawnIcons;
+    std::vector<TaskbarRecord> taskbarUpdates;
     std::map<std::uintptr_t, Window> paintContexts;
 
     // Mutexes

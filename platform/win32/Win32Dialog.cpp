@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Handles.h"
+#include "platform/win32/Win32DialogFont.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Taskbar.h"
 
 #include <mutex>
 
@@ -39,17 +41,67 @@ bool ReturnsResultDirectly(UINT message) {
     }
 }
 
+// The apartment that the taskbar object needs, for one modal run.
+class ComApartment {
+public:
+    ComApartment() : entered_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (entered_) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool entered_;
+};
+
+// What the dialog procedure serves during one modal run.
+struct ModalRun {
+    DialogHandler* handler;
+    win32::TaskbarProgressMirror* taskbar;
+    win32::ChineseDialogFont* font;
+};
+
+// Makes the taskbar of the current run reachable from SetTaskbarProgress.
+class ActiveTaskbar {
+public:
+    ActiveTaskbar(win32::TaskbarProgressMirror*& slot, win32::TaskbarProgressMirror& taskbar)
+        : slot_(slot), previous_(slot) {
+        slot_ = &taskbar;
+    }
+    ~ActiveTaskbar() { slot_ = previous_; }
+    ActiveTaskbar(const ActiveTaskbar&) = delete;
+    ActiveTaskbar& operator=(const ActiveTaskbar&) = delete;
+
+private:
+    win32::TaskbarProgressMirror*& slot_;
+    win32::TaskbarProgressMirror* previous_;
+};
+
+// The dialog is a Unicode window, so that its caption and texts do not pass
+// through the system's ANSI code page.
 INT_PTR CALLBACK ForwardingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) ::SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-    auto* handler = reinterpret_cast<DialogHandler*>(::GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    if (message == WM_INITDIALOG) ::SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+    auto* run = reinterpret_cast<ModalRun*>(::GetWindowLongPtrW(dialog, GWLP_USERDATA));
     // Messages before WM_INITDIALOG (the font, the frame) need no handler.
-    if (handler == nullptr) return FALSE;
-    if (message == WM_NCDESTROY) ::SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+    if (run == nullptr) return FALSE;
+    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
+
+    if (message == WM_INITDIALOG) {
+        run->font->ApplyTo(dialog);
+        run->taskbar->AcceptButtonMessage(dialog);
+    }
+    if (run->taskbar->IsButtonCreated(message)) {
+        run->taskbar->OnButtonCreated(dialog);
+        return TRUE;
+    }
 
     std::intptr_t result = 0;
-    if (!handler->HandleDialogMessage(win32::FromHwnd(dialog), message, wParam, lParam, &result)) return FALSE;
+    if (!run->handler->HandleDialogMessage(win32::FromHwnd(dialog), message, wParam, lParam, &result)) {
+        return FALSE;
+    }
     if (ReturnsResultDirectly(message)) return result;
-    ::SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
+    ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
@@ -57,10 +109,19 @@ INT_PTR CALLBACK ForwardingDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 std::intptr_t Win32Platform::RunModalDialog(int templateId, DialogHandler& handler) {
     InitProgressControlClass();
-    const INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr,
-                                             ForwardingDialogProc, reinterpret_cast<LPARAM>(&handler));
+    const ComApartment apartment;
+    win32::ChineseDialogFont font;
+    win32::TaskbarProgressMirror taskbar;
+    const ActiveTaskbar active(taskbar_, taskbar);
+    ModalRun run{&handler, &taskbar, &font};
+    const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr,
+                                             ForwardingDialogProc, reinterpret_cast<LPARAM>(&run));
     win32::RecordLastError();
     return result;
+}
+
+void Win32Platform::SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) {
+    if (taskbar_ != nullptr) taskbar_->Request(win32::ToHwnd(window), state, completed, total);
 }
 
 bool Win32Platform::EndDialog(Window dialog, std::intptr_t result) {

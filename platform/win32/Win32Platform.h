@@ -5,6 +5,10 @@
 
 namespace platform {
 
+namespace win32 {
+class TaskbarProgressMirror;
+}
+
 class Win32Platform final : public Platform {
 public:
     std::uint32_t LastError() override;
@@ -58,6 +62,8 @@ public:
     std::intptr_t RunModalDialog(int templateId, DialogHandler& handler) override;
     bool EndDialog(Window dialog, std::intptr_t result) override;
     void CenterWindowOnScreen(Window window) override;
+    // Call on the dialog's thread, while RunModalDialog runs it.
+    void SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) override;
 
     IconHandle LoadIcon(int resourceId) override;
     int GetSystemMetrics(int index) override;
@@ -72,6 +78,10 @@ public:
     ResourceHandle FindResource(int id, const char* typeName) override;
     const void* LoadResource(ResourceHandle resource) override;
     std::uint32_t SizeofResource(ResourceHandle resource) override;
+
+private:
+    // The taskbar button of the dialog that RunModalDialog is running, if any.
+    win32::TaskbarProgressMirror* taskbar_ = nullptr;
 };
 
 }  // namespace platform

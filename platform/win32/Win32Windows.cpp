@@ -1,7 +1,9 @@
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 
 #include <map>
+#include <string>
 
 namespace platform {
 
@@ -67,13 +69,16 @@ Window Win32Platform::GetDlgItem(Window dialog, int controlId) {
 }
 
 bool Win32Platform::SetWindowText(Window window, const char* text) {
-    const BOOL ok = ::SetWindowTextA(ToHwnd(window), text);
+    const std::wstring wide = win32::WideFromCodePage950(text);
+    const BOOL ok = ::SetWindowTextW(ToHwnd(window), wide.c_str());
     RecordLastError();
     return ok != FALSE;
 }
 
 int Win32Platform::MessageBox(Window owner, const char* text, const char* caption, std::uint32_t style) {
-    return ::MessageBoxA(ToHwnd(owner), text, caption, style);
+    const std::wstring wideText = win32::WideFromCodePage950(text);
+    const std::wstring wideCaption = win32::WideFromCodePage950(caption);
+    return ::MessageBoxW(ToHwnd(owner), wideText.c_str(), wideCaption.c_str(), style);
 }
 
 void Win32Platform::CenterWindowOnScreen(Window window) {

@@ -1,0 +1,51 @@
+// Progress on the taskbar button of the dialog being run.
+//
+// The shell tells a window that its button exists with the registered
+// message "TaskbarButtonCreated" (again whenever the shell restarts); only
+// then does the button take progress. Requests made before are kept and
+// applied then. Systems without taskbar progress never send the message or
+// lack the taskbar object: then requests are kept and nothing is shown.
+//
+// One object lives for one modal run, on the dialog's thread and inside its
+// COM apartment.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/win32/WindowsApi.h"
+
+#include <shobjidl.h>
+
+#include <memory>
+
+namespace platform::win32 {
+
+class TaskbarProgressMirror {
+public:
+    TaskbarProgressMirror();
+    TaskbarProgressMirror(const TaskbarProgressMirror&) = delete;
+    TaskbarProgressMirror& operator=(const TaskbarProgressMirror&) = delete;
+
+    // Lets the shell's message through to `dialog` when the program runs
+    // elevated, where messages from less privileged processes are dropped.
+    void AcceptButtonMessage(HWND dialog) const;
+    bool IsButtonCreated(UINT message) const { return buttonCreated_ != 0 && message == buttonCreated_; }
+    void OnButtonCreated(HWND dialog);
+    void Request(HWND dialog, TaskbarProgress state, int completed, int total);
+
+private:
+    struct Release {
+        void operator()(IUnknown* object) const { object->Release(); }
+    };
+
+    void Apply();
+
+    UINT buttonCreated_;
+    std::unique_ptr<ITaskbarList3, Release> taskbar_;
+    HWND dialog_ = nullptr;
+    bool requested_ = false;
+    TaskbarProgress state_ = TaskbarProgress::kNone;
+    int completed_ = 0;
+    int total_ = 0;
+};
+
+}  // namespace platform::win32
