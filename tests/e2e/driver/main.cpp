@@ -1,0 +1,73 @@
+// e2e_driver: drives the installer under test from inside the same Wine
+// prefix, as a user at the screen would, and prints what it sees as
+// key=value lines. Every wait ends after its timeout (a hang guard).
+//
+//   e2e_driver [--exe NAME] wait-dialog SECONDS
+//   e2e_driver [--exe NAME] wait-box SECONDS
+//   e2e_driver [--exe NAME] press-ok SECONDS
+//   e2e_driver [--exe NAME] count-windows
+//   e2e_driver make-window CLASS [--minimised] [--popup]
+//   e2e_driver window-state CLASS SECONDS [iconic=0|1] [foreground=ROLE]
+//   e2e_driver reg-set KEY NAME sz|dword|qword|binary DATA [KEY NAME TYPE DATA]...
+//   e2e_driver set-file-time PATH "YYYY-MM-DD hh:mm:ss"      (UTC)
+//   e2e_driver set-readonly PATH
+#include "DialogCommands.h"
+#include "SetupCommands.h"
+#include "StandInWindows.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: e2e_driver [--exe NAME] COMMAND ARGS... (see the source for the commands)\n");
+    return 1;
+}
+
+bool HasFlag(int argc, char** argv, int from, const char* flag) {
+    for (int i = from; i < argc; ++i) {
+        if (std::string(argv[i]) == flag) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string exeName = "addonwarlord1_setup.exe";
+    int first = 1;
+    if (argc > 2 && std::string(argv[1]) == "--exe") {
+        exeName = argv[2];
+        first = 3;
+    }
+    if (argc <= first) return Usage();
+    const std::string command = argv[first];
+    const int rest = argc - first - 1;
+    char** args = argv + first + 1;
+    const double seconds = rest >= 1 ? std::atof(args[rest - 1]) : 0;
+
+    if (command == "wait-dialog" && rest == 1) return driver::WaitDialog(exeName, seconds);
+    if (command == "wait-box" && rest == 1) return driver::WaitBox(exeName, seconds);
+    if (command == "press-ok" && rest == 1) return driver::PressOk(exeName, seconds);
+    if (command == "count-windows" && rest == 0) return driver::CountWindows(exeName);
+    if (command == "make-window" && rest >= 1) {
+        return driver::MakeWindow(args[0], HasFlag(argc, argv, first + 2, "--minimised"),
+                                  HasFlag(argc, argv, first + 2, "--popup"));
+    }
+    if (command == "window-state" && rest >= 2) {
+        std::string untilIconic, untilForeground;
+        for (int i = 2; i < rest; ++i) {
+            const std::string expectation = args[i];
+            if (expectation.rfind("iconic=", 0) == 0) untilIconic = expectation.substr(7);
+            else if (expectation.rfind("foreground=", 0) == 0) untilForeground = expectation.substr(11);
+            else return Usage();
+        }
+        return driver::WindowState(args[0], std::atof(args[1]), untilIconic, untilForeground);
+    }
+    if (command == "reg-set") return driver::RegSet(rest, args);
+    if (command == "set-file-time" && rest == 2) return driver::SetFileTimeUtc(args[0], args[1]);
+    if (command == "set-readonly" && rest == 1) return driver::SetReadOnly(args[0]);
+    return Usage();
+}

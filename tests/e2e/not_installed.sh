@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# No installation of the game is registered: the dialog opens centred, then
+# the two failure boxes for 101 follow, and the installer ends without having
+# written anything under the documents folder.
+source "$(dirname "$0")/lib.sh"
+e2e_begin not_installed "$@"
+
+start_installer
+expect_progress_dialog
+expect dialog_bar_pos 0
+expect_between centre_dx -2 2
+expect_between centre_dy -2 2
+
+expect_box "尚未安裝「碧潮紀行」"
+expect dialog_bar_pos 0
+expect dialog_enabled 0
+press_ok
+
+expect_box "addonwarlord1 的安裝失敗(101)"
+press_ok
+
+expect_exit "$installer_pid" "the installer"
+expect_no_installer_windows
+
+documents="$("$run_in_wine" --prefix "$prefix" --documents)"
+written="$(cd "$documents" && find . -mindepth 1)"
+[[ -z $written ]] || fail "written under the documents folder: $written"
+echo "PASS"
