@@ -11,7 +11,7 @@ start_stand_in "$game_window_class" --minimised
 start_stand_in "$launcher_window_class" --minimised
 expect_window_state "$game_window_class" iconic=1 foreground=bystander
 start_installer
-expect_exit "$installer_pid" "the installer"
+expect_exit "$installer_pid" "the installer" 2
 expect_no_installer_windows
 expect_window_state "$game_window_class" iconic=0 foreground=main
 expect_window_state "$launcher_window_class" iconic=1
@@ -23,7 +23,7 @@ stop_stand_ins
 start_stand_in "$game_window_class" --popup
 expect_window_state "$game_window_class" iconic=0 foreground=bystander
 start_installer
-expect_exit "$installer_pid" "the installer"
+expect_exit "$installer_pid" "the installer" 2
 expect_no_installer_windows
 expect_window_state "$game_window_class" foreground=popup
 stop_stand_ins
@@ -33,5 +33,5 @@ expect_progress_dialog
 expect_box "尚未安裝「碧潮紀行」"
 press_ok
 press_ok
-expect_exit "$installer_pid" "the installer"
+expect_exit "$installer_pid" "the installer" 101
 echo "PASS"

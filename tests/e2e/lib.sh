@@ -112,28 +112,51 @@ start_installer() {
   background_pids+=("$installer_pid")
 }
 
-# Waits until a background program has ended and checks that it has.
-expect_exit() { # pid what
+# Waits until a background program has ended and checks that it has, and
+# with what status (Wine passes it on modulo 256: 302 arrives as 46).
+expect_exit() { # pid what [expected-status]
   local waited=0
   while kill -0 "$1" 2>/dev/null; do
     (( waited++ < hang_guard_seconds * 10 )) || fail "$2 did not end within $hang_guard_seconds s"
     sleep 0.1
   done
-  wait "$1" || true
+  exit_status=0
+  wait "$1" || exit_status=$?
+  [[ $# -lt 3 || $exit_status -eq $3 ]] || fail "$2 ended with status $exit_status, expected $3"
+}
+
+# Starts a driver command that stays until killed and waits until it reports
+# ready=1; its pid is in $ready_pid.
+start_until_ready() { # log-name driver-command args...
+  local log="$scratch/$1.log" waited=0
+  shift
+  : >"$log"
+  "$run_in_wine" --prefix "$prefix" "$driver_exe" "$@" >"$log" 2>&1 &
+  ready_pid=$!
+  background_pids+=("$ready_pid")
+  until grep -q '^ready=' "$log"; do
+    kill -0 "$ready_pid" 2>/dev/null || fail "$*: $(cat "$log")"
+    (( waited++ < hang_guard_seconds * 10 )) || fail "$* was not ready within $hang_guard_seconds s"
+    sleep 0.1
+  done
+  grep -q '^ready=1' "$log" || fail "$*: $(cat "$log")"
 }
 
 # Starts a stand-in for the game's or the launcher's window and waits until it is set up.
 start_stand_in() { # class [--minimised] [--popup]
-  local log="$scratch/stand-in-$1.log" waited=0
-  : >"$log"
-  "$run_in_wine" --prefix "$prefix" "$driver_exe" make-window "$@" >"$log" 2>&1 &
-  background_pids+=("$!")
-  until grep -q '^ready=' "$log"; do
-    kill -0 "$!" 2>/dev/null || fail "make-window $*: $(cat "$log")"
-    (( waited++ < hang_guard_seconds * 10 )) || fail "make-window $* was not ready within $hang_guard_seconds s"
-    sleep 0.1
-  done
-  grep -q '^ready=1' "$log" || fail "make-window $*: $(cat "$log")"
+  start_until_ready "stand-in-$1" make-window "$@"
+}
+
+# Another program keeps a file open (sharing reading only) until
+# stop_holder; as under Wine no file held open can be replaced.
+start_holder() { # unix-path
+  start_until_ready "holder-$(basename "$1")" hold-file "$(wine_run --wine-path "$1")"
+  holder_pid=$ready_pid
+}
+
+stop_holder() {
+  kill "$holder_pid" 2>/dev/null || true
+  wait "$holder_pid" 2>/dev/null || true
 }
 
 readonly caption_text="碧潮紀行 - 下載武將的安裝"
@@ -182,10 +205,11 @@ stop_stand_ins() {
 }
 
 # A demo installation of the game in the prefix: the registry keys of one
-# edition (patch level 2), the game executable dated 2012 and three small but
-# well-formed face archives. Sets game_dir (Unix path) and product_key.
-set_up_demo_game() { # base|expansion
-  local game_folder game_exe size drive_c
+# edition (patch level 2 unless given), the game executable (dated 2012
+# unless given) and three small but well-formed face archives. Sets game_dir
+# (Unix path), product_key, and the documents paths documents and game_data.
+set_up_demo_game() { # base|expansion [patch-level [executable-date]]
+  local game_folder game_exe size drive_c patch_level="${2:-2}" exe_date="${3:-2012-06-01 12:00:00}"
   if [[ $1 == base ]]; then
     product_key="Vantaris77 Tc"; game_folder="Vantaris77"; game_exe="VANT77.exe"
   else
@@ -203,6 +227,72 @@ set_up_demo_game() { # base|expansion
   wine_game_dir="C:\\Games\\$game_folder\\"
   drive reg-set \
     "software\\ZAVO\\$product_key\\Install" InstallInfo sz "$wine_game_dir" \
-    "software\\ZAVO\\$product_key\\PL" 1 dword 2
-  drive set-file-time "$wine_game_dir$game_exe" "2012-06-01 12:00:00"
+    "software\\ZAVO\\$product_key\\PL" 1 dword "$patch_level"
+  drive set-file-time "$wine_game_dir$game_exe" "$exe_date"
+  documents="$("$run_in_wine" --prefix "$prefix" --documents)"
+  game_data="$documents/ZAVO/Vantaris77 Tc"
+}
+
+# Files put under the documents folder from outside, owned by the wine user.
+give_to_wine_user() { # path...
+  chown -R "$("$run_in_wine" --owner)" "$@"
+}
+
+# Archives of realistic size in place of the demo game's small ones.
+use_large_archives() {
+  local size
+  for size in L M S; do
+    python3 "$repo_root/tests/e2e/make_large_face_archive.py" "$game_dir/GRP/EDIT_KAO_$size.V77" "$size"
+  done
+  give_to_wine_user "$game_dir"
+}
+
+# The archives as a player who had them already (copies of the game's).
+pre_stage_archives() {
+  mkdir -p "$game_data/GRP"
+  cp "$game_dir"/GRP/EDIT_KAO_?.V77 "$game_data/GRP/"
+  give_to_wine_user "$documents/ZAVO"
+}
+
+# The installed archive of one size is the game's with the face patched in.
+expect_patched_archive() { # L|M|S
+  local lower
+  lower="$(tr 'LMS' 'lms' <<<"$1")"
+  python3 "$repo_root/tests/e2e/check_face_archive.py" "$game_dir/GRP/EDIT_KAO_$1.V77" \
+    "$game_data/GRP/EDIT_KAO_$1.V77" "$repo_root/resources/payload/face_$lower.bin" "$1" ||
+    fail "face archive $1 is not the patched archive"
+}
+
+expect_unpatched_archive() { # L|M|S
+  cmp -s "$game_dir/GRP/EDIT_KAO_$1.V77" "$game_data/GRP/EDIT_KAO_$1.V77" ||
+    fail "face archive $1 is not the game's archive as it was"
+}
+
+expect_read_only() { # path...
+  local path
+  for path in "$@"; do
+    [[ -f $path && -z "$(find "$path" -perm /222)" ]] || fail "$path is missing or writable"
+  done
+}
+
+# The files under the game's documents folder, relative to it, one a line, sorted.
+files_in_game_data() {
+  (cd "$game_data" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+}
+
+expect_files_in_game_data() { # relative-path...
+  local expected
+  expected="$(printf '%s\n' "$@" | LC_ALL=C sort)"
+  [[ "$(files_in_game_data)" == "$expected" ]] ||
+    fail "files under the game's documents folder: $(files_in_game_data | tr '\n' ' '), expected $*"
+}
+
+# Starts the installer and runs it unattended with e2e_driver (boxes are
+# answered with OK); further driver options (--kill-after, --poke) pass on.
+run_unattended() { # driver-options...
+  start_installer
+  drive unattended "$hang_guard_seconds" "$@"
+  expect_exit "$installer_pid" "the installer"
+  driven+=$'\n'"installer_status=$exit_status"
+  echo "installer_status=$exit_status"
 }

@@ -19,7 +19,7 @@ press_ok
 expect_box "addonwarlord1 的安裝失敗(101)"
 press_ok
 
-expect_exit "$installer_pid" "the installer"
+expect_exit "$installer_pid" "the installer" 101
 expect_no_installer_windows
 
 documents="$("$run_in_wine" --prefix "$prefix" --documents)"

@@ -11,7 +11,7 @@ expect_box "尚未安裝「碧潮紀行」"
 first_box="$(value_of box_hwnd)"
 
 start_installer
-expect_exit "$installer_pid" "the second copy"
+expect_exit "$installer_pid" "the second copy" 3
 drive count-windows
 expect dialogs 1
 expect boxes 1
@@ -21,12 +21,12 @@ expect box_hwnd "$first_box"
 press_ok
 expect_box "addonwarlord1 的安裝失敗(101)"
 press_ok
-expect_exit "$first_pid" "the first copy"
+expect_exit "$first_pid" "the first copy" 101
 
 start_installer
 expect_progress_dialog
 expect_box "尚未安裝「碧潮紀行」"
 press_ok
 press_ok
-expect_exit "$installer_pid" "the third copy"
+expect_exit "$installer_pid" "the third copy" 101
 echo "PASS"

@@ -2,8 +2,6 @@
 
 #include <tlhelp32.h>
 
-#include <set>
-
 namespace driver {
 namespace {
 
@@ -20,18 +18,6 @@ public:
 private:
     HANDLE handle_;
 };
-
-std::set<DWORD> ProcessesNamed(const std::string& exeName) {
-    std::set<DWORD> ids;
-    SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot.get() == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
-        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0) ids.insert(entry.th32ProcessID);
-    }
-    return ids;
-}
 
 struct DialogSearch {
     std::set<DWORD> processes;
@@ -52,11 +38,25 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
 
 }  // namespace
 
-std::vector<HWND> VisibleDialogsOf(const std::string& exeName) {
-    DialogSearch search{ProcessesNamed(exeName), {}};
+std::set<DWORD> ProcessesNamed(const std::string& exeName) {
+    std::set<DWORD> ids;
+    SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0) ids.insert(entry.th32ProcessID);
+    }
+    return ids;
+}
+
+std::vector<HWND> VisibleDialogsOf(const std::set<DWORD>& processes) {
+    DialogSearch search{processes, {}};
     if (!search.processes.empty()) EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+std::vector<HWND> VisibleDialogsOf(const std::string& exeName) { return VisibleDialogsOf(ProcessesNamed(exeName)); }
 
 bool IsProgressDialog(HWND dialog) {
     return GetDlgItem(dialog, 1000) != nullptr && GetDlgItem(dialog, 1001) != nullptr;
@@ -66,18 +66,22 @@ bool IsMessageBox(HWND dialog) {
     return GetDlgItem(dialog, 0xFFFF) != nullptr && GetDlgItem(dialog, IDOK) != nullptr;
 }
 
-HWND FindProgressDialog(const std::string& exeName) {
-    for (HWND dialog : VisibleDialogsOf(exeName)) {
+HWND FindProgressDialog(const std::set<DWORD>& processes) {
+    for (HWND dialog : VisibleDialogsOf(processes)) {
         if (IsProgressDialog(dialog)) return dialog;
     }
     return nullptr;
 }
 
-HWND FindMessageBox(const std::string& exeName) {
-    for (HWND dialog : VisibleDialogsOf(exeName)) {
+HWND FindMessageBox(const std::set<DWORD>& processes) {
+    for (HWND dialog : VisibleDialogsOf(processes)) {
         if (IsMessageBox(dialog)) return dialog;
     }
     return nullptr;
 }
+
+HWND FindProgressDialog(const std::string& exeName) { return FindProgressDialog(ProcessesNamed(exeName)); }
+
+HWND FindMessageBox(const std::string& exeName) { return FindMessageBox(ProcessesNamed(exeName)); }
 
 }  // namespace driver

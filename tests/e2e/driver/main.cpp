@@ -11,7 +11,10 @@
 //   e2e_driver reg-set KEY NAME sz|dword|qword|binary DATA [KEY NAME TYPE DATA]...
 //   e2e_driver set-file-time PATH "YYYY-MM-DD hh:mm:ss"      (UTC)
 //   e2e_driver set-readonly PATH
+//   e2e_driver hold-file PATH
+//   e2e_driver [--exe NAME] unattended SECONDS [--kill-after MS] [--poke SEED]
 #include "DialogCommands.h"
+#include "ProcessCommands.h"
 #include "SetupCommands.h"
 #include "StandInWindows.h"
 
@@ -24,6 +27,14 @@ namespace {
 int Usage() {
     std::fprintf(stderr, "usage: e2e_driver [--exe NAME] COMMAND ARGS... (see the source for the commands)\n");
     return 1;
+}
+
+// The number after an option, or fallback when the option is absent.
+long long OptionValue(int argc, char** argv, int from, const char* option, long long fallback) {
+    for (int i = from; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == option) return std::atoll(argv[i + 1]);
+    }
+    return fallback;
 }
 
 bool HasFlag(int argc, char** argv, int from, const char* flag) {
@@ -69,5 +80,13 @@ int main(int argc, char** argv) {
     if (command == "reg-set") return driver::RegSet(rest, args);
     if (command == "set-file-time" && rest == 2) return driver::SetFileTimeUtc(args[0], args[1]);
     if (command == "set-readonly" && rest == 1) return driver::SetReadOnly(args[0]);
+    if (command == "hold-file" && rest == 1) return driver::HoldFile(args[0]);
+    if (command == "unattended" && rest >= 1) {
+        driver::UnattendedOptions options;
+        options.timeoutSeconds = std::atof(args[0]);
+        options.killAfterMs = OptionValue(argc, argv, first + 2, "--kill-after", -1);
+        options.pokeSeed = static_cast<unsigned>(OptionValue(argc, argv, first + 2, "--poke", 0));
+        return driver::RunUnattended(exeName, options);
+    }
     return Usage();
 }

@@ -1,0 +1,29 @@
+// Holding a file open as another program would, and running the installer
+// unattended: answering its boxes, ending it abruptly at a chosen moment, and
+// sending its dialog keys and close requests.
+#pragma once
+
+#include <string>
+
+namespace driver {
+
+// Opens an existing file for reading, sharing reading only, prints ready=1
+// and keeps it open until killed.
+int HoldFile(const char* path);
+
+struct UnattendedOptions {
+    double timeoutSeconds = 60;
+    // TerminateProcess this many milliseconds after the installer was first
+    // seen; negative: never.
+    long long killAfterMs = -1;
+    // Posts Enter, Esc and close requests to the progress dialog at random
+    // moments drawn from this seed; zero: none.
+    unsigned pokeSeed = 0;
+};
+
+// Waits for the installer to start, answers every message box it shows with
+// OK, and reports how the process ended (outcome=ended|killed|timeout,
+// exit_code, elapsed_ms, the boxes' texts, the pokes sent).
+int RunUnattended(const std::string& exeName, const UnattendedOptions& options);
+
+}  // namespace driver
