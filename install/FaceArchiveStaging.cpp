@@ -6,6 +6,7 @@
 #include "install/Paths.h"
 #include "install/ProgressDialogLink.h"
 #include "platform/Platform.h"
+#include "platform/framework/CFile.h"
 
 #include <string>
 
@@ -13,7 +14,37 @@ namespace {
 
 using platform::Os;
 
+namespace win = platform::win;
+
 enum class Staged { AlreadyThere, Copied, Failed };
+
+bool FlushToDisk(const std::string& path) {
+    platform::CFile file;
+    if (!file.Open(path.c_str(), platform::CFile::modeReadWrite | platform::CFile::typeBinary)) return false;
+    try {
+        file.Flush();
+        file.Close();
+    } catch (const platform::CFileException&) {
+        return false;
+    }
+    return true;
+}
+
+// The copy is made beside the archive and flushed before it takes the
+// archive's name, so that a power cut never leaves an archive whose bytes
+// are not all on the disk. It never replaces an archive that is there after
+// all (its existence check may have failed): that may hold the player's own
+// faces.
+Staged CopyDurably(const std::string& source, const std::string& temp, const std::string& target) {
+    // A read-only leftover of an interrupted run would refuse the copy.
+    Os().SetFileAttributes(temp.c_str(), win::kFileAttributeArchive);
+    if (!Os().CopyFile(source.c_str(), temp.c_str(), false)) return Staged::Failed;
+    // The copy carries over the source's attributes.
+    Os().SetFileAttributes(temp.c_str(), win::kFileAttributeArchive);
+    if (!FlushToDisk(temp)) return Staged::Failed;
+    if (Os().MoveFileEx(temp.c_str(), target.c_str(), 0)) return Staged::Copied;
+    return Os().LastError() == win::kErrorAlreadyExists ? Staged::AlreadyThere : Staged::Failed;
+}
 
 Staged StageArchive(int index) {
     std::string root;
@@ -30,7 +61,7 @@ Staged StageArchive(int index) {
     // working directory, and some unrelated file could be staged.
     if (!GetInstallDir(installDir)) return Staged::Failed;
     const std::string source = installDir + FaceArchiveSourcePaths[index];
-    return Os().CopyFile(source.c_str(), target.c_str(), false) ? Staged::Copied : Staged::Failed;
+    return CopyDurably(source, root + FaceArchiveTempPaths[index], target);
 }
 
 }  // namespace

@@ -18,13 +18,21 @@ bool Fail(int code) {
     return false;
 }
 
+// Bytes that could not be had count as absent: a size is never paired with
+// a null pointer, which the steps would then write from.
+void LoadPiece(std::uint16_t id, const std::uint8_t*& data, std::uint32_t& size) {
+    data = LoadPayload(id);
+    size = PayloadSize(id);
+    if (data == nullptr || size == 0) {
+        data = nullptr;
+        size = 0;
+    }
+}
+
 void FillJob(InstallJob& job, bool expansion) {
-    const std::uint16_t recordId = expansion ? kPayloadExpansionRecord : kPayloadBaseRecord;
-    job.pRecordData = LoadPayload(recordId);
-    job.dwRecordSize = PayloadSize(recordId);
+    LoadPiece(expansion ? kPayloadExpansionRecord : kPayloadBaseRecord, job.pRecordData, job.dwRecordSize);
     for (int index = 0; index < kFaceArchiveCount; ++index) {
-        job.pImageData[index] = LoadPayload(kFaceImageIds[index]);
-        job.dwImageSize[index] = PayloadSize(kFaceImageIds[index]);
+        LoadPiece(kFaceImageIds[index], job.pImageData[index], job.dwImageSize[index]);
     }
     job.nFaceSlot = kFaceSlot;
     job.strRecordFileName = expansion ? kExpansionRecordFileName : kBaseRecordFileName;

@@ -4,6 +4,7 @@
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
 #include "install/ProgressDialogLink.h"
+#include "install/ReplaceFile.h"
 #include "platform/Platform.h"
 #include "platform/framework/CFile.h"
 
@@ -26,7 +27,7 @@ bool WriteTemporaryRecord(const std::string& path, const InstallJob& job) {
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::typeBinary)) return false;
     try {
-        if (job.dwRecordSize > 0) file.Write(job.pRecordData, job.dwRecordSize);
+        file.Write(job.pRecordData, job.dwRecordSize);
         file.Flush();
         file.Close();
     } catch (const platform::CFileException&) {
@@ -57,11 +58,10 @@ int InstallRecordStep(const InstallJob& job) {
     const std::string finalPath = folder + job.strRecordFileName;
     const std::string tempPath = finalPath + kTempSuffix;
 
+    // An empty record would replace the player's with nothing the game can read.
+    if (job.pRecordData == nullptr || job.dwRecordSize == 0) return Fail(kErrorRecordCreate);
     if (!WriteTemporaryRecord(tempPath, job)) return Fail(kErrorRecordCreate);
-    // The replacing move refuses the read-only record of an earlier install.
-    Os().SetFileAttributes(finalPath.c_str(), win::kFileAttributeArchive);
-    if (!Os().MoveFileEx(tempPath.c_str(), finalPath.c_str(), win::kMoveFileReplaceExisting))
-        return Fail(kErrorRecordCommit);
+    if (!ReplaceFileWithRetries(tempPath.c_str(), finalPath.c_str())) return Fail(kErrorRecordCommit);
     Os().SetFileAttributes(finalPath.c_str(), win::kFileAttributeReadOnly);
     PostToProgressDialog(WM_INSTALL_STEP, 0);
 

@@ -257,6 +257,8 @@ public:
     virtual ThreadHandle StartThread(ThreadProc proc, void* param) = 0;
     // Waits until the thread has ended, then releases the handle.
     virtual void JoinThread(ThreadHandle thread) = 0;
+    // Suspends the calling thread for about `milliseconds`.
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
 
     // --- Resources of the program's own module --------------------------------
     virtual ResourceHandle FindResource(int id, const char* typeName) = 0;

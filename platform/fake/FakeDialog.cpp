@@ -159,6 +159,14 @@ void FakePlatform::SetModalIdleLimitMs(int milliseconds) {
     state_->modalIdleLimitMs = milliseconds;
 }
 
+void FakePlatform::ForceEndModalLoop(std::intptr_t result) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (!state_->dialog.running || state_->dialog.endRequested) return;
+    state_->dialog.endRequested = true;
+    state_->dialog.endResult = result;
+    state_->dialogWake.notify_all();
+}
+
 // ---- the modal loop --------------------------------------------------------------
 
 namespace {

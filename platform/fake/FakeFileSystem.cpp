@@ -223,6 +223,7 @@ bool FakePlatform::SetFileAttributes(const char* path, std::uint32_t attributes)
         return false;
     }
     entry->attributes = attributes & kSettableAttributes;
+    if (state_->durability) state_->durability->MetadataChanged();
     return true;
 }
 
@@ -247,6 +248,7 @@ bool FakePlatform::CreateDirectory(const char* path) {
         return false;
     }
     state_->AddEntry(resolved.key, resolved.display, true)->lastWrite = state_->Tick();
+    if (state_->durability) state_->durability->MetadataChanged();
     return true;
 }
 
@@ -309,6 +311,7 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
     existing->bytes = original->bytes;
     existing->attributes = original->attributes;
     existing->lastWrite = original->lastWrite;
+    if (s.durability) s.durability->Copied(to.key, existing.get(), existing->bytes);
     return true;
 }
 
@@ -371,6 +374,7 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
     const std::string parentPath = s.Find(detail::ParentKey(to.key))->path;
     const std::string newPath = parentPath + (parentPath.back() == '\\' ? "" : "\\") + to.leaf;
     Rekey(s, from.key, to.key, newPath);
+    if (s.durability) s.durability->Moved(from.key, to.key);
     return true;
 }
 
@@ -390,6 +394,7 @@ bool FakePlatform::DeleteFile(const char* path) {
         return false;
     }
     state_->entries.erase(resolved.key);
+    if (state_->durability) state_->durability->Deleted(resolved.key);
     return true;
 }
 

@@ -78,6 +78,9 @@ FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::
         if (disposition == win::kCreateAlways) {
             entry->attributes = (attributes & kCreatableAttributes) | win::kFileAttributeArchive;
         }
+        if (durability && (disposition == win::kCreateAlways || disposition == win::kTruncateExisting)) {
+            durability->Created(resolved.key, entry.get());
+        }
     } else {
         if (!ParentIsFolder(resolved.key)) {
             *error = win::kErrorPathNotFound;
@@ -90,6 +93,7 @@ FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::
         entry = AddEntry(resolved.key, resolved.display, false);
         entry->attributes = (attributes & kCreatableAttributes) | win::kFileAttributeArchive;
         entry->lastWrite = Tick();
+        if (durability) durability->Created(resolved.key, entry.get());
     }
     const FileHandle handle = NewHandle();
     openFiles[handle] = OpenFile{entry, access, share, 0};
@@ -169,6 +173,7 @@ bool FakePlatform::WriteFile(FileHandle file, const void* buffer, std::uint32_t 
     if (writable > 0) {
         if (open->position + writable > bytes.size()) bytes.resize(open->position + writable, 0);
         std::memcpy(bytes.data() + open->position, buffer, writable);
+        if (state_->durability) state_->durability->Written(open->entry.get(), open->position, buffer, writable);
         open->position += writable;
         open->entry->lastWrite = state_->Tick();
     }
@@ -231,6 +236,7 @@ bool FakePlatform::FlushFileBuffers(FileHandle file) {
         state_->SetError(win::kErrorAccessDenied);
         return false;
     }
+    if (state_->durability) state_->durability->Flushed(open->entry.get());
     return true;
 }
 

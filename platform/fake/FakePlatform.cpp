@@ -22,7 +22,7 @@ const char* const kOpNames[] = {
     "CenterWindowOnScreen",
     "SetTaskbarProgress",
     "LoadIcon", "GetSystemMetrics", "GetClientRect", "BeginPaint", "DrawIcon", "EndPaint",
-    "StartThread", "JoinThread",
+    "StartThread", "JoinThread", "Sleep",
     "FindResource", "LoadResource", "SizeofResource",
 };
 static_assert(sizeof(kOpNames) / sizeof(kOpNames[0]) == static_cast<std::size_t>(Op::Count_),

@@ -30,6 +30,7 @@ namespace platform::fake {
 namespace detail {
 struct FakeState;
 }
+class DurabilityModel;
 
 // Every operation of the Platform interface, for counting and faults.
 enum class Op {
@@ -45,7 +46,7 @@ enum class Op {
     CenterWindowOnScreen,
     SetTaskbarProgress,
     LoadIcon, GetSystemMetrics, GetClientRect, BeginPaint, DrawIcon, EndPaint,
-    StartThread, JoinThread,
+    StartThread, JoinThread, Sleep,
     FindResource, LoadResource, SizeofResource,
     Count_
 };
@@ -147,6 +148,9 @@ public:
     void SetUtcOffsetMinutes(int minutes);
     // Total bytes all files may hold; writes and copies beyond it fail with 112.
     void SetDiskCapacity(std::optional<std::uint64_t> bytes);
+    // Reports every mutating file call to `model` (platform/fake/FakeDurability.h),
+    // which takes the disk as it is now as durable; null detaches it.
+    void AttachDurability(DurabilityModel* model);
 
     // Top-level windows of other programs.
     Window AddWindow(const std::string& className, bool minimised = false);
@@ -180,6 +184,8 @@ public:
     // Every taskbar progress request, in order; the last one is what the
     // button shows.
     std::vector<TaskbarRecord> TaskbarUpdates() const;
+    // Every Sleep request in milliseconds, in order, whatever the thread.
+    std::vector<std::uint32_t> Sleeps() const;
     struct DrawnIcon { int x; int y; IconHandle icon; };
     std::vector<DrawnIcon> DrawnIcons() const;
     void SetDialogClientSize(int width, int height);
@@ -187,6 +193,10 @@ public:
     // A modal loop whose queue stays empty this long (no thread left to post)
     // ends with -2, so that a broken program fails a test instead of hanging it.
     void SetModalIdleLimitMs(int milliseconds);
+    // Ends the running modal loop with `result` as ending the process from
+    // outside would; not a call of the program, so not counted. Nothing
+    // happens while no loop runs.
+    void ForceEndModalLoop(std::intptr_t result);
 
     // ---- Faults and counts ------------------------------------------------
 
@@ -255,6 +265,8 @@ public:
     void EndPaint(Window window) override;
     ThreadHandle StartThread(ThreadProc proc, void* param) override;
     void JoinThread(ThreadHandle thread) override;
+    // Returns at once; the request is recorded (see Sleeps).
+    void Sleep(std::uint32_t milliseconds) override;
     ResourceHandle FindResource(int id, const char* typeName) override;
     const void* LoadResource(ResourceHandle resource) override;
     std::uint32_t SizeofResource(ResourceHandle resource) override;

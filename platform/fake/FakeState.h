@@ -1,6 +1,7 @@
 // The double's internal state, shared by the files that implement its parts.
 #pragma once
 
+#include "platform/fake/FakeDurability.h"
 #include "platform/fake/FakePlatform.h"
 
 #include <array>
@@ -115,6 +116,7 @@ struct FakeState {
     std::uint64_t clockTicks = 0;
     int utcOffsetMinutes = 0;
     std::optional<std::uint64_t> diskCapacity;
+    DurabilityModel* durability = nullptr;
 
     // Windows of other programs, and the dialog's.
     std::map<Window, WindowState> windows;
@@ -137,6 +139,7 @@ struct FakeState {
 
     // Threads
     std::map<ThreadHandle, std::thread> threads;
+    std::vector<std::uint32_t> sleeps;
 
     // Resources: stable addresses, for LoadResource's pointers.
     std::vector<std::unique_ptr<detail::Resource>> resources;

@@ -30,6 +30,18 @@ void FakePlatform::JoinThread(ThreadHandle thread) {
     if (joining.joinable()) joining.join();
 }
 
+// No real wait: tests check what was asked for, never the clock.
+void FakePlatform::Sleep(std::uint32_t milliseconds) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->Enter(Op::Sleep);
+    state_->sleeps.push_back(milliseconds);
+}
+
+std::vector<std::uint32_t> FakePlatform::Sleeps() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->sleeps;
+}
+
 namespace {
 // Type names may be integer identifiers, as MAKEINTRESOURCE makes them.
 std::string FoldedTypeName(const char* typeName) {

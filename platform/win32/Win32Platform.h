@@ -74,6 +74,7 @@ public:
 
     ThreadHandle StartThread(ThreadProc proc, void* param) override;
     void JoinThread(ThreadHandle thread) override;
+    void Sleep(std::uint32_t milliseconds) override;
 
     ResourceHandle FindResource(int id, const char* typeName) override;
     const void* LoadResource(ResourceHandle resource) override;

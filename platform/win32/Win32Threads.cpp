@@ -31,4 +31,6 @@ void Win32Platform::JoinThread(ThreadHandle thread) {
     ::CloseHandle(win32::ToHandle(thread));
 }
 
+void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
 }  // namespace platform

@@ -12,7 +12,7 @@ namespace face_archive_fixture {
 constexpr std::uint32_t kSlot = 1027;
 constexpr std::uint32_t kBitmapSize = 138;
 
-struct ArchiveSpec {
+struct ArchiveLayout {
     std::uint32_t slotCount = 1030;
     std::uint32_t otherBlockLength = 4;
     std::uint32_t targetBlockLength = 96;
@@ -55,39 +55,39 @@ inline void FillPattern(std::vector<std::uint8_t>& bytes, std::uint8_t seed) {
 // Header, slot table, entry table, the blocks of every slot in slot order,
 // the bitmap behind the last slot's block, and (when asked) slot 1027's
 // block after the bitmap.
-inline Archive BuildArchive(const ArchiveSpec& spec = {}) {
+inline Archive BuildArchive(const ArchiveLayout& layout = {}) {
     Archive archive;
-    archive.slotCount = spec.slotCount;
+    archive.slotCount = layout.slotCount;
     archive.slotTable = 32;
-    archive.entryTable = archive.slotTable + 8 * spec.slotCount;
-    std::uint32_t next = archive.entryTable + 12 * spec.slotCount;
-    std::vector<std::uint32_t> offsets(spec.slotCount);
-    std::vector<std::uint32_t> lengths(spec.slotCount);
-    for (std::uint32_t n = 0; n < spec.slotCount; ++n) {
+    archive.entryTable = archive.slotTable + 8 * layout.slotCount;
+    std::uint32_t next = archive.entryTable + 12 * layout.slotCount;
+    std::vector<std::uint32_t> offsets(layout.slotCount);
+    std::vector<std::uint32_t> lengths(layout.slotCount);
+    for (std::uint32_t n = 0; n < layout.slotCount; ++n) {
         const bool target = n == kSlot;
-        lengths[n] = target ? spec.targetBlockLength : spec.otherBlockLength;
-        if (target && spec.targetBlockAfterBitmap) continue;
+        lengths[n] = target ? layout.targetBlockLength : layout.otherBlockLength;
+        if (target && layout.targetBlockAfterBitmap) continue;
         offsets[n] = next;
         next += lengths[n];
     }
     archive.bitmap = next;
     next += kBitmapSize;
-    if (spec.targetBlockAfterBitmap && kSlot < spec.slotCount) {
+    if (layout.targetBlockAfterBitmap && kSlot < layout.slotCount) {
         offsets[kSlot] = next;
         next += lengths[kSlot];
     }
     archive.bytes.resize(next);
-    FillPattern(archive.bytes, spec.seed);
-    PutLe32(archive.bytes, 4, spec.slotCount);
+    FillPattern(archive.bytes, layout.seed);
+    PutLe32(archive.bytes, 4, layout.slotCount);
     PutLe32(archive.bytes, 8, archive.slotTable);
     PutLe32(archive.bytes, 16, archive.entryTable);
-    for (std::uint32_t n = 0; n < spec.slotCount; ++n) {
+    for (std::uint32_t n = 0; n < layout.slotCount; ++n) {
         PutLe32(archive.bytes, archive.slotTable + 8 * n, offsets[n]);
         PutLe32(archive.bytes, archive.slotTable + 8 * n + 4, lengths[n]);
     }
     std::uint8_t& byte128 = archive.bytes[archive.bitmap + 128];
-    byte128 = static_cast<std::uint8_t>(spec.bit1027AlreadySet ? (byte128 | 0x08) : (byte128 & ~0x08));
-    if (kSlot < spec.slotCount) {
+    byte128 = static_cast<std::uint8_t>(layout.bit1027AlreadySet ? (byte128 | 0x08) : (byte128 & ~0x08));
+    if (kSlot < layout.slotCount) {
         archive.targetBlock = offsets[kSlot];
         archive.targetLength = lengths[kSlot];
     }

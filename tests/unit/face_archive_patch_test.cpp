@@ -41,16 +41,16 @@ protected:
         job.nFaceSlot = 1027;
     }
 
-    void PutArchive(int index, const fx::ArchiveSpec& spec, std::uint32_t attributes = win::kFileAttributeArchive) {
-        archives[index] = fx::BuildArchive(spec);
+    void PutArchive(int index, const fx::ArchiveLayout& layout, std::uint32_t attributes = win::kFileAttributeArchive) {
+        archives[index] = fx::BuildArchive(layout);
         os->AddFile(ArchivePath(index), archives[index].bytes, attributes);
     }
 
     void PutArchives(std::uint32_t attributes = win::kFileAttributeArchive) {
         for (int i = 0; i < kFaceArchiveCount; ++i) {
-            fx::ArchiveSpec spec;
-            spec.seed = static_cast<std::uint8_t>(i + 1);
-            PutArchive(i, spec, attributes);
+            fx::ArchiveLayout layout;
+            layout.seed = static_cast<std::uint8_t>(i + 1);
+            PutArchive(i, layout, attributes);
         }
     }
 
@@ -98,10 +98,10 @@ TEST_F(FaceArchivePatchTest, WritesThePayloadImagesThatTheJobPointsAt) {
     ASSERT_TRUE(PrepareJobStep(prepared));
     for (int i = 0; i < kFaceArchiveCount; ++i) {
         images[i].assign(prepared.pImageData[i], prepared.pImageData[i] + prepared.dwImageSize[i]);
-        fx::ArchiveSpec spec;
-        spec.seed = static_cast<std::uint8_t>(i + 1);
-        spec.targetBlockLength = prepared.dwImageSize[i];
-        PutArchive(i, spec);
+        fx::ArchiveLayout layout;
+        layout.seed = static_cast<std::uint8_t>(i + 1);
+        layout.targetBlockLength = prepared.dwImageSize[i];
+        PutArchive(i, layout);
     }
 
     EXPECT_EQ(PatchFaceArchivesStep(prepared), 1);
@@ -123,11 +123,11 @@ TEST_F(FaceArchivePatchTest, BitmapIsFoundBehindTheLastSlotsBlockWhereverSlot102
         {"bit already set", 1030, false, true},
     };
     for (const Case& c : cases) {
-        fx::ArchiveSpec spec;
-        spec.slotCount = c.slotCount;
-        spec.targetBlockAfterBitmap = c.targetAfterBitmap;
-        spec.bit1027AlreadySet = c.bitAlreadySet;
-        PutArchive(0, spec);
+        fx::ArchiveLayout layout;
+        layout.slotCount = c.slotCount;
+        layout.targetBlockAfterBitmap = c.targetAfterBitmap;
+        layout.bit1027AlreadySet = c.bitAlreadySet;
+        PutArchive(0, layout);
 
         EXPECT_EQ(PatchFaceArchive(1027, 0, images[0].data(), 64), 1) << c.name;
 
@@ -264,9 +264,9 @@ class FaceArchiveRejectionTest : public FaceArchivePatchTest, public ::testing::
 TEST_P(FaceArchiveRejectionTest, ArchiveNotFittingItsHeaderIsRejectedUnwrittenAndNeverCommitted) {
     const BrokenArchive& broken = GetParam();
     for (int i = 0; i < kFaceArchiveCount; ++i) {
-        fx::ArchiveSpec spec;
-        spec.seed = static_cast<std::uint8_t>(i + 1);
-        archives[i] = fx::BuildArchive(spec);
+        fx::ArchiveLayout layout;
+        layout.seed = static_cast<std::uint8_t>(i + 1);
+        archives[i] = fx::BuildArchive(layout);
         if (i == broken.index) broken.breakIt(archives[i]);
         os->AddFile(ArchivePath(i), archives[i].bytes, win::kFileAttributeReadOnly);
     }
@@ -282,9 +282,9 @@ TEST_P(FaceArchiveRejectionTest, ArchiveNotFittingItsHeaderIsRejectedUnwrittenAn
 INSTANTIATE_TEST_SUITE_P(EachRule, FaceArchiveRejectionTest, ::testing::ValuesIn(kBrokenArchives));
 
 TEST_F(FaceArchivePatchTest, SlotOutsideTheBitmapIsRejected) {
-    fx::ArchiveSpec spec;
-    spec.slotCount = 1200;
-    PutArchive(0, spec);
+    fx::ArchiveLayout layout;
+    layout.slotCount = 1200;
+    PutArchive(0, layout);
 
     EXPECT_EQ(PatchFaceArchive(1104, 0, images[0].data(), 64), 0);
 
@@ -331,7 +331,7 @@ INSTANTIATE_TEST_SUITE_P(EachOperation, FaceArchiveFileFaultTest, ::testing::Val
 TEST_F(FaceArchivePatchTest, ReadOnlyLeftoverTemporaryIsReplacedByAFreshCopy) {
     PutArchives(win::kFileAttributeReadOnly);
     // A patched copy of an older archive, left by an interrupted run.
-    fx::ArchiveSpec older;
+    fx::ArchiveLayout older;
     older.seed = 9;
     os->AddFile(TempPath(0), fx::BuildArchive(older).bytes, win::kFileAttributeReadOnly);
 
@@ -343,7 +343,7 @@ TEST_F(FaceArchivePatchTest, ReadOnlyLeftoverTemporaryIsReplacedByAFreshCopy) {
 
 TEST_F(FaceArchivePatchTest, LeftoverTemporaryIsNeverCommittedWhenTheFreshCopyFails) {
     PutArchives(win::kFileAttributeReadOnly);
-    fx::ArchiveSpec older;
+    fx::ArchiveLayout older;
     older.seed = 9;
     const std::vector<std::uint8_t> leftover = fx::BuildArchive(older).bytes;
     os->AddFile(TempPath(0), leftover, win::kFileAttributeReadOnly);

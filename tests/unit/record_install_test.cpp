@@ -127,15 +127,17 @@ TEST_F(RecordInstallTest, BaseRecordJustInstalledSurvivesARegistryThatNowSaysExp
     EXPECT_EQ(Bytes(RecordPath(kBase)), record);
 }
 
-TEST_F(RecordInstallTest, EmptyRecordGivesAnEmptyReadOnlyFile) {
+TEST_F(RecordInstallTest, MissingRecordIsRefusedWith301AndReplacesNothing) {
     PrepareJob(Edition::Base);
+    os->AddFile(RecordPath(kBase), kEarlierRecord, win::kFileAttributeReadOnly);
     job.pRecordData = nullptr;
     job.dwRecordSize = 0;
 
-    EXPECT_EQ(InstallRecordStep(job), 1);
+    EXPECT_EQ(InstallRecordStep(job), 0);
 
-    EXPECT_EQ(Bytes(RecordPath(kBase)), std::vector<std::uint8_t>{});
-    EXPECT_EQ(os->Attributes(RecordPath(kBase)), win::kFileAttributeReadOnly);
+    EXPECT_EQ(Errors(dialog), Codes{301});
+    EXPECT_EQ(Bytes(RecordPath(kBase)), kEarlierRecord);
+    EXPECT_FALSE(os->Exists(TempPath(kBase)));
 }
 
 TEST_F(RecordInstallTest, RecordHeldOpenFailsWith302AndKeepsTheTemporary) {

@@ -34,10 +34,10 @@ test_scene::GameSetup PatchableGame() {
     const std::uint32_t imageSizes[kFaceArchiveCount] = {262200, 65592, 16440};
     test_scene::GameSetup setup;
     for (int i = 0; i < kFaceArchiveCount; ++i) {
-        face_archive_fixture::ArchiveSpec spec;
-        spec.targetBlockLength = imageSizes[i];
-        spec.seed = static_cast<std::uint8_t>(i + 1);
-        setup.sourceArchives[i] = face_archive_fixture::BuildArchive(spec).bytes;
+        face_archive_fixture::ArchiveLayout layout;
+        layout.targetBlockLength = imageSizes[i];
+        layout.seed = static_cast<std::uint8_t>(i + 1);
+        setup.sourceArchives[i] = face_archive_fixture::BuildArchive(layout).bytes;
     }
     return setup;
 }

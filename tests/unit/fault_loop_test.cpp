@@ -1,0 +1,241 @@
+// Every platform call of a whole installation made to fail in turn: the run
+// must still end with one outcome of the step that was running, and the
+// player's game data must be as before or as after a successful run.
+#include "install/InstallMessages.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/unit/whole_run_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using platform::fake::FakePlatform;
+using platform::fake::Fault;
+using platform::fake::Op;
+using platform::fake::PostedMessage;
+using platform::fake::ScopedFakeOs;
+using whole_run::Scenario;
+
+// The large archive's entry table is rewritten one entry at a time, so a run
+// makes about a thousand reads, writes and seeks that differ only in their
+// position. By default the first and last kEdge calls of each operation are
+// all tried and the ones between every kStride-th; FAULT_LOOP_EVERY_CALL=1
+// tries every one (several minutes).
+constexpr std::uint64_t kEdge = 30;
+constexpr std::uint64_t kStride = 100;
+
+bool EveryCall() {
+    const char* every = std::getenv("FAULT_LOOP_EVERY_CALL");
+    return every != nullptr && std::string(every) == "1";
+}
+
+std::vector<std::uint64_t> CallsToTry(std::uint64_t calls) {
+    std::vector<std::uint64_t> nths;
+    const bool every = EveryCall();
+    for (std::uint64_t nth = 1; nth <= calls; ++nth) {
+        if (every || nth <= kEdge || nth + kEdge > calls || nth % kStride == 0) nths.push_back(nth);
+    }
+    return nths;
+}
+
+struct Trial {
+    std::string name;
+    std::function<void(FakePlatform&)> arm;
+    bool hitsPosting = false;  // the fault may swallow the worker's own posts
+};
+
+bool IsOutcome(const PostedMessage& post) {
+    return post.message == WM_INSTALL_DONE || post.message == WM_INSTALL_ERROR;
+}
+
+// Which failure codes fit `steps` STEP messages posted before the error.
+// Staging copies at most three archives; the set-data flag adds one step.
+bool CodeFitsProgress(std::uintptr_t code, int steps, Scenario scenario) {
+    const bool expansion = scenario == Scenario::kExpansionWithSetData;
+    const int f = expansion ? 1 : 0;
+    auto within = [steps](int low, int high) { return steps >= low && steps <= high; };
+    switch (code) {
+    case kErrorGameNotInstalled: return within(0, 4);  // finding the game, or the edition again
+    case kErrorFaceArchiveCopy: return within(1, 3);
+    case kErrorBasePatchLevel: return !expansion && within(1, 4);
+    case kErrorExpansionPatchLevel: return expansion && within(1, 4);
+    case 201: case 202: case 203: {
+        const int i = static_cast<int>(code) - 201;
+        return within(2 + i, 5 + f + i);
+    }
+    case 204: case 205: case 206: {
+        const int i = static_cast<int>(code) - 204;
+        return within(5 + i, 8 + f + i);
+    }
+    case kErrorRecordCreate: case kErrorRecordCommit: return within(8, 11 + f);
+    default: return false;
+    }
+}
+
+// What is wrong with how the run ended; empty when nothing is.
+std::string OutcomeProblem(const whole_run::RunOutcome& run, const Trial& trial, Scenario scenario) {
+    if (!run.workerStarted) return run.posts.empty() ? "" : "posts without a worker";
+    int outcomes = 0;
+    int stepsBefore = 0;
+    for (const PostedMessage& post : run.posts) {
+        if (IsOutcome(post)) {
+            ++outcomes;
+        } else if (outcomes > 0) {
+            return "a post after the outcome";
+        } else if (post.message == WM_INSTALL_STEP) {
+            ++stepsBefore;
+        }
+    }
+    if (outcomes > 1) return "more than one outcome";
+    if (outcomes == 0) return trial.hitsPosting ? "" : "no outcome";
+    const PostedMessage& last = run.posts.back();
+    if (last.message == WM_INSTALL_ERROR && !trial.hitsPosting && !CodeFitsProgress(last.wParam, stepsBefore, scenario)) {
+        return "code " + std::to_string(last.wParam) + " after " + std::to_string(stepsBefore) + " steps";
+    }
+    return "";
+}
+
+struct Tally {
+    int runs = 0;
+    int failedRuns = 0;
+    int violations = 0;
+    int lostOutcomes = 0;  // the outcome's own post failed: the dialog stays up
+    int forcedEnds = 0;
+};
+
+class FaultLoop {
+public:
+    explicit FaultLoop(Scenario scenario) : scenario_(scenario) {}
+
+    // The clean run: its call counts drive the trials.
+    void Measure() {
+        ScopedFakeOs os;
+        whole_run::BuildScene(*os, scenario_);
+        os->SetModalIdleLimitMs(5000);
+        before_ = whole_run::Snapshot(*os);
+        os->ResetCounts();
+        const whole_run::RunOutcome run = whole_run::RunThroughDialog(*os);
+        ASSERT_FALSE(run.posts.empty());
+        ASSERT_EQ(run.posts.back().message, WM_INSTALL_DONE) << whole_run::ScenarioName(scenario_);
+        after_ = whole_run::Snapshot(*os);
+        staged_ = whole_run::StagedArchives(scenario_);
+        for (int op = 0; op < static_cast<int>(Op::Count_); ++op) calls_[op] = os->Calls(static_cast<Op>(op));
+    }
+
+    std::vector<Trial> Trials() const {
+        std::vector<Trial> trials;
+        for (int index = 0; index < static_cast<int>(Op::Count_); ++index) {
+            const Op op = static_cast<Op>(index);
+            for (const std::uint64_t nth : CallsToTry(calls_[index])) {
+                for (const bool persistent : {false, true}) {
+                    std::ostringstream name;
+                    name << platform::fake::OpName(op) << " #" << nth << (persistent ? " and later" : "");
+                    trials.push_back({name.str(),
+                                      [=](FakePlatform& fake) {
+                                          fake.InjectFault(Fault{op, nth, platform::win::kErrorAccessDenied, persistent});
+                                      },
+                                      op == Op::PostMessage});
+                }
+            }
+        }
+        AddShortTransfers(trials, Op::ReadFile);
+        AddShortTransfers(trials, Op::WriteFile);
+        AddDiskCapacities(trials);
+        return trials;
+    }
+
+    void Run(const Trial& trial, Tally& tally) const {
+        ScopedFakeOs os;
+        whole_run::BuildScene(*os, scenario_);
+        os->SetModalIdleLimitMs(5000);
+        trial.arm(*os);
+        const whole_run::RunOutcome run = whole_run::RunThroughDialog(*os);
+        ++tally.runs;
+        if (run.posts.empty() || run.posts.back().message != WM_INSTALL_DONE) ++tally.failedRuns;
+        if (run.forcedEnd) ++tally.forcedEnds;
+        if (run.workerStarted && run.posts.size() < run.postAttempts &&
+            (run.posts.empty() || !IsOutcome(run.posts.back()))) {
+            ++tally.lostOutcomes;
+        }
+
+        std::string problem = OutcomeProblem(run, trial, scenario_);
+        const std::vector<std::string> torn = whole_run::TornOrStrayFiles(before_, after_, staged_, whole_run::Snapshot(*os));
+        if (!torn.empty()) problem += (problem.empty() ? "" : "; ") + std::string("changed: ") + torn.front();
+        if (problem.empty()) return;
+        if (++tally.violations <= 10) {
+            ADD_FAILURE() << whole_run::ScenarioName(scenario_) << ", " << trial.name << ": " << problem;
+        }
+    }
+
+private:
+    void AddShortTransfers(std::vector<Trial>& trials, Op op) const {
+        const bool read = op == Op::ReadFile;
+        for (const std::uint64_t nth : CallsToTry(calls_[static_cast<int>(op)])) {
+            // One byte: a transfer cut short; none: the end of the file, or a full disk.
+            for (const std::uint32_t bytes : {1u, 0u}) {
+                std::ostringstream name;
+                name << platform::fake::OpName(op) << " #" << nth << " moves " << bytes << " bytes";
+                trials.push_back({name.str(), [=](FakePlatform& fake) {
+                                      if (read) {
+                                          fake.ShortRead(nth, bytes);
+                                      } else {
+                                          fake.ShortWrite(nth, bytes);
+                                      }
+                                  }});
+            }
+        }
+    }
+
+    // A disk that fills up somewhere between the start and the run's peak.
+    void AddDiskCapacities(std::vector<Trial>& trials) const {
+        std::uint64_t used = 0;
+        for (const auto& entry : before_) used += entry.second ? entry.second->size() : 0;
+        constexpr std::uint64_t kPeakExtra = 2 * (350000 + 90000 + 30000);
+        constexpr int kSteps = 64;
+        for (int step = 0; step <= kSteps; ++step) {
+            const std::uint64_t capacity = used + kPeakExtra * static_cast<std::uint64_t>(step) / kSteps;
+            trials.push_back({"disk of " + std::to_string(capacity) + " bytes",
+                              [=](FakePlatform& fake) { fake.SetDiskCapacity(capacity); }});
+        }
+    }
+
+    Scenario scenario_;
+    whole_run::Disk before_;
+    whole_run::Disk after_;
+    whole_run::Disk staged_;
+    std::uint64_t calls_[static_cast<int>(Op::Count_)] = {};
+};
+
+class FaultLoopTest : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(FaultLoopTest, EveryFailingCallEndsInOneOutcomeAndLeavesGameDataOldOrNew) {
+    Tally tally;
+    FaultLoop loop(GetParam());
+    loop.Measure();
+    if (HasFatalFailure()) return;
+    for (const Trial& trial : loop.Trials()) loop.Run(trial, tally);
+    EXPECT_EQ(tally.violations, 0);
+    std::printf("fault loop: lost outcome posts %d, dialogs ended from outside %d\n", tally.lostOutcomes,
+                tally.forcedEnds);
+    std::printf("fault loop (%s%s): %d runs, %d failed runs, %d violations\n", whole_run::ScenarioName(GetParam()),
+                EveryCall() ? ", every call" : "", tally.runs, tally.failedRuns, tally.violations);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, FaultLoopTest, ::testing::ValuesIn(whole_run::kScenarios),
+                         [](const auto& info) {
+                             switch (info.param) {
+                             case Scenario::kBaseFresh: return std::string("BaseFresh");
+                             case Scenario::kBaseRerunReadOnly: return std::string("BaseRerunReadOnly");
+                             case Scenario::kExpansionWithSetData: return std::string("ExpansionWithSetData");
+                             }
+                             return std::string("Unknown");
+                         });
+
+}  // namespace

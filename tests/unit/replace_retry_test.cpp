@@ -1,0 +1,183 @@
+// The replacing move that commits the face archives and the record file,
+// retried while another program briefly holds the target.
+#include "install/FaceArchivePatch.h"
+#include "install/Paths.h"
+#include "install/RecordInstall.h"
+#include "install/ReplaceFile.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/unit/TestScene.h"
+#include "tests/unit/face_archive_fixture.h"
+#include "tests/unit/install_step_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fx = face_archive_fixture;
+namespace win = platform::win;
+using install_step_fixture::Codes;
+using install_step_fixture::Errors;
+using install_step_fixture::StepCount;
+using platform::fake::Fault;
+using platform::fake::Op;
+
+const std::string kFolder = "C:\\Users\\u\\Documents\\data";
+const std::string kTarget = kFolder + "\\file.bin";
+const std::string kTemp = kFolder + "\\file.$$$";
+const std::vector<std::uint8_t> kOld = {'o', 'l', 'd'};
+const std::vector<std::uint8_t> kNew = {'n', 'e', 'w', '!'};
+
+// The first `failures` moves fail with `error`; kAlways: every move does.
+constexpr int kAlways = -1;
+
+void FailMoves(platform::fake::FakePlatform& fake, int failures, std::uint32_t error) {
+    if (failures == kAlways) {
+        fake.InjectFault(Fault{Op::MoveFileEx, 1, error, true});
+        return;
+    }
+    for (int nth = 1; nth <= failures; ++nth) {
+        fake.InjectFault(Fault{Op::MoveFileEx, static_cast<std::uint64_t>(nth), error, false});
+    }
+}
+
+struct RetryCase {
+    const char* name;
+    int failures;
+    std::uint32_t error;
+    bool replaced;
+    int expectedMoves;
+};
+
+std::ostream& operator<<(std::ostream& out, const RetryCase& c) { return out << c.name; }
+
+const RetryCase kRetryCases[] = {
+    {"FirstAttemptSucceeds", 0, win::kErrorSharingViolation, true, 1},
+    {"SharingViolationOnce", 1, win::kErrorSharingViolation, true, 2},
+    {"AccessDeniedTwice", 2, win::kErrorAccessDenied, true, 3},
+    {"HeldUntilTheLastAttempt", kReplaceAttempts - 1, win::kErrorSharingViolation, true, kReplaceAttempts},
+    {"HeldLongerThanTheRetries", 5, win::kErrorSharingViolation, false, 5},
+    {"HeldForGood", kAlways, win::kErrorAccessDenied, false, 5},
+    {"PathNotFoundIsNotRetried", kAlways, win::kErrorPathNotFound, false, 1},
+    {"DiskFullIsNotRetried", kAlways, win::kErrorDiskFull, false, 1},
+    {"OtherDeviceIsNotRetried", 1, 17, false, 1},
+};
+
+class ReplaceRetryTest : public ::testing::TestWithParam<RetryCase> {
+protected:
+    ReplaceRetryTest() {
+        os->AddFile(kTarget, kOld, win::kFileAttributeReadOnly);
+        os->AddFile(kTemp, kNew, win::kFileAttributeReadOnly);
+    }
+    platform::fake::ScopedFakeOs os;
+};
+
+TEST_P(ReplaceRetryTest, RetriesOnlyWhileTheTargetIsHeldAndSleepsBetweenAttempts) {
+    const RetryCase& c = GetParam();
+    FailMoves(*os, c.failures, c.error);
+
+    EXPECT_EQ(ReplaceFileWithRetries(kTemp.c_str(), kTarget.c_str()), c.replaced);
+
+    EXPECT_EQ(os->Calls(Op::MoveFileEx), static_cast<std::uint64_t>(c.expectedMoves));
+    // Each attempt first makes the target writable again.
+    EXPECT_EQ(os->Calls(Op::SetFileAttributes), static_cast<std::uint64_t>(c.expectedMoves));
+    // About a second in all: four waits of 200 ms at most.
+    const std::vector<std::uint32_t> sleeps(static_cast<std::size_t>(c.expectedMoves - 1), 200u);
+    EXPECT_EQ(os->Sleeps(), sleeps);
+    EXPECT_EQ(os->FileBytes(kTarget), c.replaced ? kNew : kOld);
+    EXPECT_EQ(os->Exists(kTemp), !c.replaced);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReplaceRetryTest, ::testing::ValuesIn(kRetryCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReplaceRetry, TargetStillReadOnlyAtTheFirstAttemptIsMadeWritableForTheNext) {
+    platform::fake::ScopedFakeOs os;
+    os->AddFile(kTarget, kOld, win::kFileAttributeReadOnly);
+    os->AddFile(kTemp, kNew);
+    os->InjectFault(Fault{Op::SetFileAttributes, 1, win::kErrorAccessDenied, false});
+
+    EXPECT_TRUE(ReplaceFileWithRetries(kTemp.c_str(), kTarget.c_str()));
+
+    EXPECT_EQ(os->Calls(Op::MoveFileEx), 2u);  // the double refuses the read-only target with 5
+    EXPECT_EQ(os->FileBytes(kTarget), kNew);
+}
+
+// ---- The steps that commit through it -----------------------------------------
+
+struct StepCase {
+    const char* name;
+    int archive;  // whose commit is held; -1: the record file's
+    int failures;
+    Codes errors;
+    int steps;
+};
+
+std::ostream& operator<<(std::ostream& out, const StepCase& c) { return out << c.name; }
+
+const StepCase kStepCases[] = {
+    {"ArchiveLHeldBriefly", 0, 2, {}, 6},
+    {"ArchiveMHeldForGood", 1, kAlways, {205}, 4},
+    {"ArchiveSHeldForGood", 2, kAlways, {206}, 5},
+    {"RecordHeldBriefly", -1, 3, {}, 1},
+    {"RecordHeldForGood", -1, kAlways, {302}, 0},
+};
+
+class CommitRetryTest : public ::testing::TestWithParam<StepCase> {
+protected:
+    CommitRetryTest() {
+        test_scene::SetUpDocuments(*os);
+        test_scene::InstallGame(*os, Edition::Base);
+        os->AddFolder(test_scene::InDocuments("ZAVO\\Vantaris77 Tc\\GRP"));
+        os->AddFolder(test_scene::InDocuments(kRecordFolder));
+        for (int i = 0; i < kFaceArchiveCount; ++i) {
+            fx::ArchiveLayout layout;
+            layout.seed = static_cast<std::uint8_t>(i + 1);
+            os->AddFile(test_scene::InDocuments(FaceArchivePaths[i]), fx::BuildArchive(layout).bytes,
+                        win::kFileAttributeReadOnly);
+            images[i] = fx::Image(32, static_cast<std::uint8_t>(i));
+            job.pImageData[i] = images[i].data();
+            job.dwImageSize[i] = 32;
+        }
+        job.nFaceSlot = 1027;
+        job.pRecordData = kNew.data();
+        job.dwRecordSize = static_cast<std::uint32_t>(kNew.size());
+        job.strRecordFileName = kBaseRecordFileName;
+    }
+
+    platform::fake::ScopedFakeOs os;
+    test_scene::ScopedProgressDialog dialog{*os};
+    std::vector<std::uint8_t> images[kFaceArchiveCount];
+    InstallJob job;
+};
+
+TEST_P(CommitRetryTest, BriefHoldSucceedsAndLastingHoldReportsTheCommitCode) {
+    const StepCase& c = GetParam();
+    int result = 0;
+    if (c.archive < 0) {
+        FailMoves(*os, c.failures, win::kErrorSharingViolation);
+        result = InstallRecordStep(job);
+    } else {
+        // The earlier archives' moves come first, one each.
+        const int failures = c.failures == kAlways ? kReplaceAttempts : c.failures;
+        for (int nth = 1; nth <= failures; ++nth) {
+            os->InjectFault(Fault{Op::MoveFileEx, static_cast<std::uint64_t>(c.archive + nth),
+                                  win::kErrorSharingViolation, false});
+        }
+        result = PatchFaceArchivesStep(job);
+    }
+
+    EXPECT_EQ(result, c.errors.empty() ? 1 : 0);
+    EXPECT_EQ(Errors(dialog), c.errors);
+    EXPECT_EQ(StepCount(dialog), c.steps);
+    const std::size_t attempts = static_cast<std::size_t>(c.failures == kAlways ? kReplaceAttempts : c.failures + 1);
+    EXPECT_EQ(os->Sleeps().size(), attempts - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommitRetryTest, ::testing::ValuesIn(kStepCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

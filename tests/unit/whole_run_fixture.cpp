@@ -1,0 +1,238 @@
+#include "tests/unit/whole_run_fixture.h"
+
+#include "app/KestrelDlg.h"
+#include "install/InstallWorker.h"
+#include "install/Paths.h"
+#include "tests/unit/TestScene.h"
+#include "tests/unit/face_archive_fixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <cstring>
+#include <thread>
+
+namespace whole_run {
+
+const char kGameDataPrefix[] = "C:\\Users\\u\\Documents\\ZAVO";
+
+namespace {
+
+namespace fx = face_archive_fixture;
+namespace win = platform::win;
+using platform::fake::FakePlatform;
+
+constexpr std::uint32_t kImageSizes[kFaceArchiveCount] = {262200, 65592, 16440};
+
+std::vector<std::uint8_t> Archive(int index, std::uint8_t seedOffset) {
+    fx::ArchiveLayout layout;
+    layout.targetBlockLength = kImageSizes[index];
+    layout.seed = static_cast<std::uint8_t>(index + 1 + seedOffset);
+    return fx::BuildArchive(layout).bytes;
+}
+
+const test_scene::GameSetup& PatchableGame() {
+    static const test_scene::GameSetup setup = [] {
+        test_scene::GameSetup game;
+        for (int i = 0; i < kFaceArchiveCount; ++i) game.sourceArchives[i] = Archive(i, 0);
+        return game;
+    }();
+    return setup;
+}
+
+// Four records; record 2 is the packaged warlord's, with status 0.
+std::vector<std::uint8_t> SetDataFile() {
+    constexpr std::size_t kRecords = 4;
+    std::vector<std::uint8_t> bytes(20 + 367 * kRecords);
+    fx::FillPattern(bytes, 77);
+    for (std::size_t k = 0; k < kRecords; ++k) {
+        const auto record = static_cast<std::uint32_t>(20 + 367 * k);
+        bytes[record + 36] = 'A';
+        bytes[record + 37] = 0;
+        fx::PutLe32(bytes, record + 355, 1000 + static_cast<std::uint32_t>(k));
+        fx::PutLe32(bytes, record + 363, 2);
+    }
+    const std::uint32_t match = 20 + 367 * 2;
+    std::memcpy(&bytes[match + 36], "\xBA\xD1\xAD\xEC", 5);
+    fx::PutLe32(bytes, match + 355, 1532);
+    fx::PutLe32(bytes, match + 363, 0);
+    return bytes;
+}
+
+void BuildBaseFresh(FakePlatform& fake) {
+    test_scene::SetUpDocuments(fake);
+    test_scene::AddPayload(fake);
+    test_scene::InstallGame(fake, Edition::Base, PatchableGame());
+}
+
+// What a first successful run leaves in the documents folder.
+const Disk& FirstRunLeftovers() {
+    static const Disk leftovers = [] {
+        platform::fake::ScopedFakeOs os;
+        BuildBaseFresh(*os);
+        {
+            test_scene::ScopedProgressDialog dialog(*os);
+            InstallWorker(nullptr);
+        }
+        Disk documents;
+        for (const auto& entry : Snapshot(*os)) {
+            if (entry.first.rfind(kGameDataPrefix, 0) == 0) documents.insert(entry);
+        }
+        return documents;
+    }();
+    return leftovers;
+}
+
+void BuildBaseRerun(FakePlatform& fake) {
+    BuildBaseFresh(fake);
+    for (const auto& entry : FirstRunLeftovers()) {
+        if (entry.second) {
+            fake.AddFile(entry.first, *entry.second, win::kFileAttributeReadOnly);
+        } else {
+            fake.AddFolder(entry.first);
+        }
+    }
+}
+
+void BuildExpansion(FakePlatform& fake) {
+    test_scene::SetUpDocuments(fake);
+    test_scene::AddPayload(fake);
+    test_scene::InstallGame(fake, Edition::Expansion, PatchableGame());
+    for (int i = 0; i < kFaceArchiveCount; ++i) {
+        // The player's own archives, unlike the game's copies.
+        fake.AddFile(test_scene::InDocuments(FaceArchivePaths[i]), Archive(i, 10));
+    }
+    fake.AddFile(test_scene::InDocuments(std::string(kSetDataFolder) + kSetDataFileName), SetDataFile());
+    fake.AddFile(test_scene::InDocuments(std::string(kRecordFolder) + kBaseRecordFileName),
+                 std::vector<std::uint8_t>(383, 0x42), win::kFileAttributeReadOnly);
+}
+
+bool SameContent(const Disk& disk, const std::string& path, const std::optional<std::vector<std::uint8_t>>* now) {
+    const auto found = disk.find(path);
+    if (found == disk.end()) return now == nullptr;
+    return now != nullptr && *now == found->second;
+}
+
+std::mutex g_watchMutex;
+std::condition_variable g_modalReturned;
+std::atomic<bool> g_workerStarted{false};
+std::atomic<bool> g_workerFinished{false};
+
+unsigned WatchedWorker(void* param) {
+    g_workerStarted = true;
+    const unsigned result = InstallWorker(param);
+    g_workerFinished = true;
+    return result;
+}
+
+constexpr std::intptr_t kForcedResult = -3;
+
+// Ends a dialog that nothing else would end: it is still up well after the
+// worker ended, or no worker ever started.
+void WatchDialog(FakePlatform& fake, const std::atomic<bool>& modalReturned, std::atomic<bool>& forced) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    std::optional<Clock::time_point> finishedAt;
+    std::unique_lock<std::mutex> lock(g_watchMutex);
+    while (!modalReturned) {
+        g_modalReturned.wait_for(lock, std::chrono::milliseconds(2), [&] { return modalReturned.load(); });
+        const Clock::time_point now = Clock::now();
+        if (g_workerFinished && !finishedAt) finishedAt = now;
+        const bool lingering = finishedAt && now - *finishedAt > std::chrono::milliseconds(100);
+        const bool workerless = !g_workerStarted && now - start > std::chrono::milliseconds(1000);
+        if ((lingering || workerless) && fake.DialogWindow() != 0) {
+            forced = true;
+            fake.ForceEndModalLoop(kForcedResult);
+        }
+    }
+}
+
+}  // namespace
+
+const char* ScenarioName(Scenario scenario) {
+    switch (scenario) {
+    case Scenario::kBaseFresh: return "base edition, fresh documents";
+    case Scenario::kBaseRerunReadOnly: return "base edition, re-run over read-only archives";
+    case Scenario::kExpansionWithSetData: return "expansion edition, set-data file, read-only base record";
+    }
+    return "?";
+}
+
+void BuildScene(FakePlatform& fake, Scenario scenario) {
+    switch (scenario) {
+    case Scenario::kBaseFresh: BuildBaseFresh(fake); break;
+    case Scenario::kBaseRerunReadOnly: BuildBaseRerun(fake); break;
+    case Scenario::kExpansionWithSetData: BuildExpansion(fake); break;
+    }
+}
+
+Disk Snapshot(const FakePlatform& fake) {
+    Disk disk;
+    for (const std::string& path : fake.ListAll()) disk[path] = fake.FileBytes(path);
+    return disk;
+}
+
+bool IsTemporary(const std::string& path) {
+    const std::string suffix = kTempSuffix;
+    return path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool IsGameData(const std::string& path) { return path.rfind(kGameDataPrefix, 0) == 0 && !IsTemporary(path); }
+
+Disk StagedArchives(Scenario scenario) {
+    Disk staged;
+    if (scenario != Scenario::kBaseFresh) return staged;
+    for (int i = 0; i < kFaceArchiveCount; ++i) {
+        staged[test_scene::InDocuments(FaceArchivePaths[i])] = PatchableGame().sourceArchives[i];
+    }
+    return staged;
+}
+
+std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged,
+                                          const Disk& now) {
+    std::vector<std::string> paths;
+    std::map<std::string, bool> every;
+    for (const Disk* disk : {&before, &after, &now}) {
+        for (const auto& entry : *disk) every[entry.first] = true;
+    }
+    for (const auto& entry : every) {
+        const std::string& path = entry.first;
+        const auto found = now.find(path);
+        const std::optional<std::vector<std::uint8_t>>* content = found == now.end() ? nullptr : &found->second;
+        if (IsGameData(path)) {
+            const bool stagedCopy = staged.count(path) != 0 && SameContent(staged, path, content);
+            if (!SameContent(before, path, content) && !SameContent(after, path, content) && !stagedCopy) {
+                paths.push_back(path);
+            }
+        } else if (path.rfind(kGameDataPrefix, 0) != 0 && !SameContent(before, path, content)) {
+            paths.push_back(path);
+        }
+    }
+    return paths;
+}
+
+RunOutcome RunThroughDialog(FakePlatform& fake) {
+    g_workerStarted = false;
+    g_workerFinished = false;
+    std::atomic<bool> modalReturned{false};
+    std::atomic<bool> forced{false};
+    std::thread watcher([&] { WatchDialog(fake, modalReturned, forced); });
+    {
+        CKestrelDlg dialog(WatchedWorker);
+        dialog.DoModal();
+        std::lock_guard<std::mutex> lock(g_watchMutex);
+        modalReturned = true;
+        g_modalReturned.notify_all();
+    }  // the dialog's end waits for its worker
+    watcher.join();
+
+    RunOutcome outcome;
+    outcome.workerStarted = g_workerStarted;
+    outcome.posts = fake.Posted();
+    outcome.postAttempts = fake.Calls(platform::fake::Op::PostMessage);
+    outcome.forcedEnd = forced;
+    return outcome;
+}
+
+}  // namespace whole_run

@@ -1,0 +1,62 @@
+// Whole installations against the platform double: the scenes they start
+// from, what the player's game data looks like before and after, and a run
+// through the real progress dialog and worker that always ends.
+#pragma once
+
+#include "platform/fake/FakePlatform.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace whole_run {
+
+enum class Scenario {
+    kBaseFresh,            // base edition, no game folder under the documents yet
+    kBaseRerunReadOnly,    // base edition, over what a first run left (read-only)
+    kExpansionWithSetData, // expansion, the player's own writable archives,
+                           // a set-data file and a read-only base record
+};
+const char* ScenarioName(Scenario scenario);
+constexpr Scenario kScenarios[] = {Scenario::kBaseFresh, Scenario::kBaseRerunReadOnly,
+                                   Scenario::kExpansionWithSetData};
+
+// Registry, game folder, payload and documents for `scenario`.
+void BuildScene(platform::fake::FakePlatform& fake, Scenario scenario);
+
+// The game's folder under the documents; what the installer may change.
+extern const char kGameDataPrefix[];  // "C:\\Users\\u\\Documents\\ZAVO"
+
+// Content of every file by path (case as stored); folders map to nullopt.
+using Disk = std::map<std::string, std::optional<std::vector<std::uint8_t>>>;
+Disk Snapshot(const platform::fake::FakePlatform& fake);
+
+// Game data: the files under kGameDataPrefix that are not temporary (.$$$).
+bool IsGameData(const std::string& path);
+bool IsTemporary(const std::string& path);
+
+// The archives as staging copies them from the game's folder, for the
+// scenarios that stage any; a run may stop after staging, which is kept.
+Disk StagedArchives(Scenario scenario);
+
+// Paths of game data whose content is none of `before`, `after` or (for the
+// paths it holds) `staged`, and entries outside kGameDataPrefix that differ
+// from `before`.
+std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged,
+                                          const Disk& now);
+
+struct RunOutcome {
+    bool workerStarted = false;
+    std::vector<platform::fake::PostedMessage> posts;  // accepted by the double
+    std::uint64_t postAttempts = 0;
+    bool forcedEnd = false;  // the dialog did not end by itself
+};
+
+// Runs CKestrelDlg with the installation worker. A dialog that is still up
+// some time after the worker ended (or that never got a worker) is ended as
+// the player would end the process, so no run can hang.
+RunOutcome RunThroughDialog(platform::fake::FakePlatform& fake);
+
+}  // namespace whole_run
