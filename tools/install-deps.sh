@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   bash coreutils findutils grep sed util-linux passwd procps libc-bin
-  cmake make g++ googletest python3
+  cmake make g++ googletest python3 clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth fonts-arphic-uming locales
 )
@@ -25,4 +25,6 @@ fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
-apt-get install -y --no-install-recommends "${missing[@]}"
+# With recommends: the Wine that the tests were measured with brings its
+# fonts and libraries that way.
+apt-get install -y "${missing[@]}"
