@@ -242,7 +242,7 @@ give_to_wine_user() { # path...
 use_large_archives() {
   local size
   for size in L M S; do
-    python3 "$repo_root/tests/e2e/make_large_face_archive.py" "$game_dir/GRP/EDIT_KAO_$size.V77" "$size"
+    python3 "$repo_root/tools/demo/make-face-archive.py" "$game_dir/GRP/EDIT_KAO_$size.V77" "$size" full
   done
   give_to_wine_user "$game_dir"
 }

@@ -128,14 +128,7 @@ TEST_P(CrashSimulationTest, EveryCutLeavesArchivesAndRecordOldOrNew) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, CrashSimulationTest, ::testing::ValuesIn(whole_run::kScenarios),
-                         [](const auto& info) {
-                             switch (info.param) {
-                             case Scenario::kBaseFresh: return std::string("BaseFresh");
-                             case Scenario::kBaseRerunReadOnly: return std::string("BaseRerunReadOnly");
-                             case Scenario::kExpansionWithSetData: return std::string("ExpansionWithSetData");
-                             }
-                             return std::string("Unknown");
-                         });
+                         whole_run::ScenarioTestName);
 
 // The flush before each move is what makes the moves safe: without it the
 // patched copy's bytes may not be on the disk when its name replaces the archive.

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -22,28 +21,6 @@ using platform::fake::Op;
 using platform::fake::PostedMessage;
 using platform::fake::ScopedFakeOs;
 using whole_run::Scenario;
-
-// The large archive's entry table is rewritten one entry at a time, so a run
-// makes about a thousand reads, writes and seeks that differ only in their
-// position. By default the first and last kEdge calls of each operation are
-// all tried and the ones between every kStride-th; FAULT_LOOP_EVERY_CALL=1
-// tries every one (several minutes).
-constexpr std::uint64_t kEdge = 30;
-constexpr std::uint64_t kStride = 100;
-
-bool EveryCall() {
-    const char* every = std::getenv("FAULT_LOOP_EVERY_CALL");
-    return every != nullptr && std::string(every) == "1";
-}
-
-std::vector<std::uint64_t> CallsToTry(std::uint64_t calls) {
-    std::vector<std::uint64_t> nths;
-    const bool every = EveryCall();
-    for (std::uint64_t nth = 1; nth <= calls; ++nth) {
-        if (every || nth <= kEdge || nth + kEdge > calls || nth % kStride == 0) nths.push_back(nth);
-    }
-    return nths;
-}
 
 struct Trial {
     std::string name;
@@ -129,11 +106,17 @@ public:
         for (int op = 0; op < static_cast<int>(Op::Count_); ++op) calls_[op] = os->Calls(static_cast<Op>(op));
     }
 
+    std::uint64_t CleanRunCalls() const {
+        std::uint64_t total = 0;
+        for (const std::uint64_t calls : calls_) total += calls;
+        return total;
+    }
+
     std::vector<Trial> Trials() const {
         std::vector<Trial> trials;
         for (int index = 0; index < static_cast<int>(Op::Count_); ++index) {
             const Op op = static_cast<Op>(index);
-            for (const std::uint64_t nth : CallsToTry(calls_[index])) {
+            for (std::uint64_t nth = 1; nth <= calls_[index]; ++nth) {
                 for (const bool persistent : {false, true}) {
                     std::ostringstream name;
                     name << platform::fake::OpName(op) << " #" << nth << (persistent ? " and later" : "");
@@ -177,7 +160,7 @@ public:
 private:
     void AddShortTransfers(std::vector<Trial>& trials, Op op) const {
         const bool read = op == Op::ReadFile;
-        for (const std::uint64_t nth : CallsToTry(calls_[static_cast<int>(op)])) {
+        for (std::uint64_t nth = 1; nth <= calls_[static_cast<int>(op)]; ++nth) {
             // One byte: a transfer cut short; none: the end of the file, or a full disk.
             for (const std::uint32_t bytes : {1u, 0u}) {
                 std::ostringstream name;
@@ -224,18 +207,12 @@ TEST_P(FaultLoopTest, EveryFailingCallEndsInOneOutcomeAndLeavesGameDataOldOrNew)
     EXPECT_EQ(tally.violations, 0);
     std::printf("fault loop: lost outcome posts %d, dialogs ended from outside %d\n", tally.lostOutcomes,
                 tally.forcedEnds);
-    std::printf("fault loop (%s%s): %d runs, %d failed runs, %d violations\n", whole_run::ScenarioName(GetParam()),
-                EveryCall() ? ", every call" : "", tally.runs, tally.failedRuns, tally.violations);
+    std::printf("fault loop (%s): %llu calls in a clean run, %d runs, %d failed runs, %d violations\n",
+                whole_run::ScenarioName(GetParam()), static_cast<unsigned long long>(loop.CleanRunCalls()), tally.runs,
+                tally.failedRuns, tally.violations);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, FaultLoopTest, ::testing::ValuesIn(whole_run::kScenarios),
-                         [](const auto& info) {
-                             switch (info.param) {
-                             case Scenario::kBaseFresh: return std::string("BaseFresh");
-                             case Scenario::kBaseRerunReadOnly: return std::string("BaseRerunReadOnly");
-                             case Scenario::kExpansionWithSetData: return std::string("ExpansionWithSetData");
-                             }
-                             return std::string("Unknown");
-                         });
+                         whole_run::ScenarioTestName);
 
 }  // namespace

@@ -159,6 +159,15 @@ const char* ScenarioName(Scenario scenario) {
     return "?";
 }
 
+std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info) {
+    switch (info.param) {
+    case Scenario::kBaseFresh: return "BaseFresh";
+    case Scenario::kBaseRerunReadOnly: return "BaseRerunReadOnly";
+    case Scenario::kExpansionWithSetData: return "ExpansionWithSetData";
+    }
+    return "Unknown";
+}
+
 void BuildScene(FakePlatform& fake, Scenario scenario) {
     switch (scenario) {
     case Scenario::kBaseFresh: BuildBaseFresh(fake); break;

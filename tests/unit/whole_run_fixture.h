@@ -5,6 +5,8 @@
 
 #include "platform/fake/FakePlatform.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -20,6 +22,8 @@ enum class Scenario {
                            // a set-data file and a read-only base record
 };
 const char* ScenarioName(Scenario scenario);
+// The scenario as a test name suffix (letters only, as GoogleTest wants).
+std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info);
 constexpr Scenario kScenarios[] = {Scenario::kBaseFresh, Scenario::kBaseRerunReadOnly,
                                    Scenario::kExpansionWithSetData};
 
