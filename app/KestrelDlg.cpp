@@ -102,7 +102,7 @@ void CKestrelDlg::OnInstallError(int code) {
 bool CKestrelDlg::MayEnd() const {
     // Without a worker nothing is being written, and nothing would ever end
     // the dialog otherwise.
-    return outcome_ != Outcome::kNone || !worker_.IsRunning();
+    return outcome_ != Outcome::kNone || !worker_.IsJoinable();
 }
 
 void CKestrelDlg::MirrorOnTaskbar() {

@@ -20,6 +20,16 @@ ResolvedPath ScenePath(const std::string& path) {
     }
     return resolved;
 }
+
+// Resolves a path naming a file that must exist: sets `entry` or returns the error.
+std::uint32_t FindExistingFile(const detail::FakeState& state, const char* path, ResolvedPath* resolved,
+                               std::shared_ptr<Entry>* entry) {
+    if (const std::uint32_t error = detail::ResolvePath(path, resolved)) return error;
+    *entry = state.Find(resolved->key);
+    if (!*entry) return state.MissingError(resolved->key);
+    if (resolved->trailingSeparator && !(*entry)->folder) return detail::kErrorInvalidName;
+    return 0;
+}
 }  // namespace
 
 // ---- helpers ----------------------------------------------------------------
@@ -181,13 +191,9 @@ bool FakePlatform::PathFileExists(const char* path) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::PathFileExists)) return false;
     ResolvedPath resolved;
-    if (const std::uint32_t error = detail::ResolvePath(path, &resolved)) {
+    std::shared_ptr<Entry> entry;
+    if (const std::uint32_t error = FindExistingFile(*state_, path, &resolved, &entry)) {
         state_->SetError(error);
-        return false;
-    }
-    const std::shared_ptr<Entry> entry = state_->Find(resolved.key);
-    if (!entry || (resolved.trailingSeparator && !entry->folder)) {
-        state_->SetError(entry ? detail::kErrorInvalidName : state_->MissingError(resolved.key));
         return false;
     }
     return true;
@@ -197,13 +203,9 @@ std::uint32_t FakePlatform::GetFileAttributes(const char* path) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::GetFileAttributes)) return win::kInvalidFileAttributes;
     ResolvedPath resolved;
-    if (const std::uint32_t error = detail::ResolvePath(path, &resolved)) {
+    std::shared_ptr<Entry> entry;
+    if (const std::uint32_t error = FindExistingFile(*state_, path, &resolved, &entry)) {
         state_->SetError(error);
-        return win::kInvalidFileAttributes;
-    }
-    const std::shared_ptr<Entry> entry = state_->Find(resolved.key);
-    if (!entry || (resolved.trailingSeparator && !entry->folder)) {
-        state_->SetError(entry ? detail::kErrorInvalidName : state_->MissingError(resolved.key));
         return win::kInvalidFileAttributes;
     }
     return state_->ReportedAttributes(*entry);
@@ -213,13 +215,9 @@ bool FakePlatform::SetFileAttributes(const char* path, std::uint32_t attributes)
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::SetFileAttributes)) return false;
     ResolvedPath resolved;
-    if (const std::uint32_t error = detail::ResolvePath(path, &resolved)) {
+    std::shared_ptr<Entry> entry;
+    if (const std::uint32_t error = FindExistingFile(*state_, path, &resolved, &entry)) {
         state_->SetError(error);
-        return false;
-    }
-    const std::shared_ptr<Entry> entry = state_->Find(resolved.key);
-    if (!entry || (resolved.trailingSeparator && !entry->folder)) {
-        state_->SetError(entry ? detail::kErrorInvalidName : state_->MissingError(resolved.key));
         return false;
     }
     entry->attributes = attributes & kSettableAttributes;
@@ -251,18 +249,6 @@ bool FakePlatform::CreateDirectory(const char* path) {
     if (state_->durability) state_->durability->MetadataChanged();
     return true;
 }
-
-namespace {
-// Resolves a path naming a file that must exist: sets `entry` or returns the error.
-std::uint32_t FindExistingFile(const detail::FakeState& state, const char* path, ResolvedPath* resolved,
-                               std::shared_ptr<Entry>* entry) {
-    if (const std::uint32_t error = detail::ResolvePath(path, resolved)) return error;
-    *entry = state.Find(resolved->key);
-    if (!*entry) return state.MissingError(resolved->key);
-    if (resolved->trailingSeparator && !(*entry)->folder) return detail::kErrorInvalidName;
-    return 0;
-}
-}  // namespace
 
 bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfExists) {
     std::lock_guard<std::mutex> lock(state_->mutex);

@@ -17,8 +17,9 @@ public:
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
 
-    // False when the thread could not be started or has been joined.
-    bool IsRunning() const { return handle_ != 0; }
+    // True while the object owns a thread (started and not yet joined),
+    // whether or not that thread is still running.
+    bool IsJoinable() const { return handle_ != 0; }
     void Join();
 
 private:

@@ -4,6 +4,7 @@
 #include "install/InstallMessages.h"
 #include "install/ProgressDialogLink.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/unit/scripted_worker.h"
 
 #include <gtest/gtest.h>
 
@@ -38,25 +39,11 @@ constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmCommand = 0x0111;
 constexpr std::uint32_t kWmQueryDragIcon = 0x0037;
 
-struct Post {
-    std::uint32_t message;
-    std::uintptr_t wParam;
-};
-
-// What the scripted worker posts; set before the dialog starts its thread.
-std::vector<Post> g_script;
-
-unsigned ScriptedWorker(void* /*param*/) {
-    for (const Post& post : g_script) PostToProgressDialog(post.message, post.wParam);
-    return 0;
-}
-
-std::vector<Post> Steps(int count) { return std::vector<Post>(static_cast<std::size_t>(count), Post{WM_INSTALL_STEP, 0}); }
-
-std::vector<Post> Then(std::vector<Post> first, const std::vector<Post>& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
+using scripted_worker::g_script;
+using scripted_worker::Post;
+using scripted_worker::ScriptedWorker;
+using scripted_worker::Steps;
+using scripted_worker::Then;
 
 std::vector<std::string> BoxTexts(const FakePlatform& fake) {
     std::vector<std::string> texts;

@@ -4,6 +4,7 @@
 #include "install/InstallMessages.h"
 #include "install/ProgressDialogLink.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/unit/scripted_worker.h"
 
 #include <gtest/gtest.h>
 
@@ -20,23 +21,11 @@ using platform::fake::TaskbarRecord;
 
 constexpr int kTotal = 12;
 
-struct Post {
-    std::uint32_t message;
-    std::uintptr_t wParam;
-};
+using scripted_worker::g_script;
+using scripted_worker::Post;
+using scripted_worker::ScriptedWorker;
 
-std::vector<Post> g_script;
-
-unsigned ScriptedWorker(void* /*param*/) {
-    for (const Post& post : g_script) PostToProgressDialog(post.message, post.wParam);
-    return 0;
-}
-
-std::vector<Post> StepsThen(int steps, Post last) {
-    std::vector<Post> script(static_cast<std::size_t>(steps), Post{WM_INSTALL_STEP, 0});
-    script.push_back(last);
-    return script;
-}
+std::vector<Post> StepsThen(int steps, Post last) { return scripted_worker::Then(scripted_worker::Steps(steps), {last}); }
 
 // Runs one dialog over `script`; returns the window the worker posted to.
 platform::Window RunDialog(platform::fake::FakePlatform& os, std::vector<Post> script) {

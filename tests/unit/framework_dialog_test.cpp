@@ -167,9 +167,9 @@ TEST(FrameworkThread, AThreadIsJoinedAtTheLatestWhenItsObjectGoes) {
     int marker = 0;
     {
         platform::CWinThread thread = platform::AfxBeginThread(FinishesLate, &marker);
-        EXPECT_TRUE(thread.IsRunning());
+        EXPECT_TRUE(thread.IsJoinable());
         platform::CWinThread moved = std::move(thread);
-        EXPECT_FALSE(thread.IsRunning());
+        EXPECT_FALSE(thread.IsJoinable());
     }
     EXPECT_TRUE(g_threadFinished);
     EXPECT_EQ(os->Calls(Op::JoinThread), 1u);
@@ -180,7 +180,7 @@ TEST(FrameworkThread, AThreadThatCouldNotStartIsNeverJoined) {
     os->InjectFault({Op::StartThread, 1, win::kErrorAccessDenied, false});
     {
         platform::CWinThread thread = platform::AfxBeginThread(FinishesLate, nullptr);
-        EXPECT_FALSE(thread.IsRunning());
+        EXPECT_FALSE(thread.IsJoinable());
     }
     EXPECT_EQ(os->Calls(Op::JoinThread), 0u);
 }

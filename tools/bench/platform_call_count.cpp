@@ -13,7 +13,7 @@
 #include "install/Payload.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/framework/CWinApp.h"
-#include "tools/bench/SyntheticFaceArchive.h"
+#include "tests/unit/face_archive_fixture.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -71,10 +71,13 @@ RunResult InstallWithSlots(const std::string& payloadDir, std::uint32_t slotCoun
     fake.AddFile(std::string(kInstallDir) + "VANT77.exe", {'M', 'Z'}, platform::win::kFileAttributeArchive,
                  platform::FileTime{kGameExeDate});
     for (int index = 0; index < kFaceArchiveCount; ++index) {
-        bench::ArchiveShape shape;
-        shape.slotCount = slotCount;
-        shape.targetBlockSize = imageSizes[index];
-        fake.AddFile(std::string(kInstallDir) + FaceArchiveSourcePaths[index], bench::SyntheticFaceArchive(shape));
+        // The count does not depend on the other slots' block sizes.
+        face_archive_fixture::ArchiveLayout layout;
+        layout.slotCount = slotCount;
+        layout.otherBlockLength = 64;
+        layout.targetBlockLength = imageSizes[index];
+        fake.AddFile(std::string(kInstallDir) + FaceArchiveSourcePaths[index],
+                     face_archive_fixture::BuildArchive(layout).bytes);
     }
     fake.SetModalIdleLimitMs(10000);
     fake.ResetCounts();
