@@ -2,7 +2,8 @@
 # Takes the README's pictures from real runs of the installer under Wine
 # (code page 950, on an X server of their own): the progress dialog, the
 # information box, the completion box and the two boxes of failure 103 (the
-# game not updated far enough). Writes PNG files into docs/pictures/.
+# game not updated far enough), and the dialog and information box once more
+# at 144 DPI. Writes PNG files into docs/pictures/.
 #
 #   tools/make-pictures.sh
 #
@@ -75,6 +76,19 @@ run_with_pictures
 keep dialog dialog
 keep box-1 information-box "將安裝碧潮紀行 本體專用資料。"
 keep box-2 completion-box "已完成 addonwarlord1 的安裝"
+
+echo "=== the same at 144 DPI (150 %), to see that the dialog scales"
+"$run_in_wine" --prefix "$prefix" --reset
+set_up_demo_game base >/dev/null
+for size in L M S; do
+  python3 "$repo/tools/demo/make-face-archive.py" "$game_dir/GRP/EDIT_KAO_$size.V77" "$size" full
+done
+chown "$("$run_in_wine" --owner)" "$game_dir"/GRP/*
+drive reg-set "Control Panel\\Desktop" LogPixels dword 144 >/dev/null
+run_with_pictures
+[[ "$(value_of exit_code)" == 0 ]] || fail "the installation at 144 DPI did not succeed"
+keep dialog-2 dialog-144dpi
+keep box-1 information-box-144dpi "將安裝碧潮紀行 本體專用資料。"
 
 echo "=== failure 103: the game is not updated far enough"
 "$run_in_wine" --prefix "$prefix" --reset

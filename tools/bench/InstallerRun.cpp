@@ -22,6 +22,8 @@ constexpr DWORD kPollMs = 2;
 constexpr double kHangGuardMs = 120000;
 // Long enough for a window to be painted before its picture is taken.
 constexpr DWORD kSettleMs = 800;
+// Long enough for the dialog to repaint what a box uncovered.
+constexpr DWORD kRepaintMs = 200;
 
 struct Installer {
     WinHandle process;
@@ -77,8 +79,20 @@ void TakeDialogPicture(const Installer& installer, const char* pictureDir, doubl
         if (HasEnded(installer, kPollMs) || NowMs() - startMs > kHangGuardMs) return;
     }
     Sleep(kSettleMs);
-    if (HWND box = driver::FindMessageBox(std::set<DWORD>{installer.processId})) MoveAsideFrom(box, dialog);
-    const bool saved = SaveWindowPicture(dialog, PicturePath(pictureDir, "dialog").c_str());
+    // A box may come up between the look for it and the picture: then the
+    // picture is taken again once the box has been moved off.
+    const std::set<DWORD> process{installer.processId};
+    bool saved = false;
+    HWND movedBox = nullptr;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (HWND box = driver::FindMessageBox(process); box && box != movedBox) {
+            MoveAsideFrom(box, dialog);
+            movedBox = box;
+        }
+        saved = SaveWindowPicture(dialog, PicturePath(pictureDir, "dialog").c_str());
+        HWND boxNow = driver::FindMessageBox(process);
+        if (!boxNow || boxNow == movedBox) break;
+    }
     std::printf("picture_dialog=%d\n", saved ? 1 : 0);
 }
 
@@ -107,6 +121,18 @@ void PrintResults(const std::vector<BoxSeen>& boxes, double dialogVisibleMs, DWO
     if (!boxes.empty()) std::printf("work_ms=%.1f\n", boxes.back().seenMs - humanMs);
     std::printf("exit_code=%lu\n", exitCode);
     std::printf("peak_working_set_bytes=%llu\n", static_cast<unsigned long long>(peak));
+}
+
+// The dialog once more after the first box has gone, while the worker
+// patches: no box covers it then, whatever the box's size and place.
+void TakeWorkingDialogPicture(const Installer& installer, const char* pictureDir) {
+    const std::set<DWORD> process{installer.processId};
+    HWND dialog = driver::FindProgressDialog(process);
+    if (!dialog) return;
+    Sleep(kRepaintMs);
+    if (driver::FindMessageBox(process)) return;  // the worker was quicker
+    const bool saved = SaveWindowPicture(dialog, PicturePath(pictureDir, "dialog-2").c_str());
+    std::printf("picture_dialog-2=%d\n", saved ? 1 : 0);
 }
 
 }  // namespace
@@ -142,6 +168,7 @@ int RunInstaller(const char* exePath, const char* pictureDir) {
         PressOkAndWaitUntilGone(box);
         seen.upMs = NowMs() - seenAt;
         boxes.push_back(seen);
+        if (pictureDir && boxes.size() == 1) TakeWorkingDialogPicture(installer, pictureDir);
     }
     if (!HasEnded(installer, 0)) {
         std::printf("hang_guard=1\n");

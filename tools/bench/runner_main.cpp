@@ -8,10 +8,15 @@
 #include "InstallerRun.h"
 #include "ProgramRun.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {
+    // The installer is DPI-aware; this program must see the same physical
+    // coordinates to move its boxes and copy its windows off the screen.
+    SetProcessDPIAware();
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "copy-twice" && argc >= 5) return bench::CopyTwice(argv[2], argv[3], argc - 4, argv + 4);
     if (command == "run-installer" && (argc == 3 || argc == 4)) {
