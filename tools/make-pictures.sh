@@ -63,14 +63,16 @@ keep() { # picture-in-shots name-in-docs expected-text
   echo "wrote docs/pictures/$2.png"
 }
 
+# A fresh prefix with a base game whose archives are of full size: the
+# dialog is then seen while the worker copies and patches.
+fresh_base_game() {
+  "$run_in_wine" --prefix "$prefix" --reset
+  set_up_demo_game base >/dev/null
+  use_large_archives
+}
+
 echo "=== a successful installation (base edition)"
-"$run_in_wine" --prefix "$prefix" --reset
-set_up_demo_game base >/dev/null
-# Archives of full size: the dialog is then seen while the worker copies.
-for size in L M S; do
-  python3 "$repo/tools/demo/make-face-archive.py" "$game_dir/GRP/EDIT_KAO_$size.V77" "$size" full
-done
-chown "$("$run_in_wine" --owner)" "$game_dir"/GRP/*
+fresh_base_game
 run_with_pictures
 [[ "$(value_of exit_code)" == 0 ]] || fail "the installation did not succeed"
 keep dialog dialog
@@ -78,12 +80,7 @@ keep box-1 information-box "將安裝碧潮紀行 本體專用資料。"
 keep box-2 completion-box "已完成 addonwarlord1 的安裝"
 
 echo "=== the same at 144 DPI (150 %), to see that the dialog scales"
-"$run_in_wine" --prefix "$prefix" --reset
-set_up_demo_game base >/dev/null
-for size in L M S; do
-  python3 "$repo/tools/demo/make-face-archive.py" "$game_dir/GRP/EDIT_KAO_$size.V77" "$size" full
-done
-chown "$("$run_in_wine" --owner)" "$game_dir"/GRP/*
+fresh_base_game
 drive reg-set "Control Panel\\Desktop" LogPixels dword 144 >/dev/null
 run_with_pictures
 [[ "$(value_of exit_code)" == 0 ]] || fail "the installation at 144 DPI did not succeed"

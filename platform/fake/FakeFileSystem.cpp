@@ -21,14 +21,16 @@ ResolvedPath ScenePath(const std::string& path) {
     return resolved;
 }
 
-// Resolves a path naming a file that must exist: sets `entry` or returns the error.
-std::uint32_t FindExistingFile(const detail::FakeState& state, const char* path, ResolvedPath* resolved,
-                               std::shared_ptr<Entry>* entry) {
-    if (const std::uint32_t error = detail::ResolvePath(path, resolved)) return error;
-    *entry = state.Find(resolved->key);
-    if (!*entry) return state.MissingError(resolved->key);
-    if (resolved->trailingSeparator && !(*entry)->folder) return detail::kErrorInvalidName;
-    return 0;
+// The entry that a path naming an existing file or folder resolves to, or
+// null with the error Windows gives set as the last error.
+std::shared_ptr<Entry> ExistingEntry(detail::FakeState& state, const char* path, ResolvedPath* resolved) {
+    std::uint32_t error = detail::ResolvePath(path, resolved);
+    std::shared_ptr<Entry> entry = error == 0 ? state.Find(resolved->key) : nullptr;
+    if (error == 0 && !entry) error = state.MissingError(resolved->key);
+    if (entry && resolved->trailingSeparator && !entry->folder) error = detail::kErrorInvalidName;
+    if (error == 0) return entry;
+    state.SetError(error);
+    return nullptr;
 }
 }  // namespace
 
@@ -191,23 +193,15 @@ bool FakePlatform::PathFileExists(const char* path) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::PathFileExists)) return false;
     ResolvedPath resolved;
-    std::shared_ptr<Entry> entry;
-    if (const std::uint32_t error = FindExistingFile(*state_, path, &resolved, &entry)) {
-        state_->SetError(error);
-        return false;
-    }
-    return true;
+    return ExistingEntry(*state_, path, &resolved) != nullptr;
 }
 
 std::uint32_t FakePlatform::GetFileAttributes(const char* path) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::GetFileAttributes)) return win::kInvalidFileAttributes;
     ResolvedPath resolved;
-    std::shared_ptr<Entry> entry;
-    if (const std::uint32_t error = FindExistingFile(*state_, path, &resolved, &entry)) {
-        state_->SetError(error);
-        return win::kInvalidFileAttributes;
-    }
+    const std::shared_ptr<Entry> entry = ExistingEntry(*state_, path, &resolved);
+    if (!entry) return win::kInvalidFileAttributes;
     return state_->ReportedAttributes(*entry);
 }
 
@@ -215,11 +209,8 @@ bool FakePlatform::SetFileAttributes(const char* path, std::uint32_t attributes)
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::SetFileAttributes)) return false;
     ResolvedPath resolved;
-    std::shared_ptr<Entry> entry;
-    if (const std::uint32_t error = FindExistingFile(*state_, path, &resolved, &entry)) {
-        state_->SetError(error);
-        return false;
-    }
+    const std::shared_ptr<Entry> entry = ExistingEntry(*state_, path, &resolved);
+    if (!entry) return false;
     entry->attributes = attributes & kSettableAttributes;
     if (state_->durability) state_->durability->MetadataChanged();
     return true;
@@ -255,11 +246,8 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
     if (const auto fault = state_->Enter(Op::CopyFile)) return false;
     detail::FakeState& s = *state_;
     ResolvedPath from;
-    std::shared_ptr<Entry> original;
-    if (const std::uint32_t error = FindExistingFile(s, source, &from, &original)) {
-        s.SetError(error);
-        return false;
-    }
+    const std::shared_ptr<Entry> original = ExistingEntry(s, source, &from);
+    if (!original) return false;
     if (original->folder) {
         s.SetError(win::kErrorAccessDenied);
         return false;
@@ -323,11 +311,8 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
     if (const auto fault = state_->Enter(Op::MoveFileEx)) return false;
     detail::FakeState& s = *state_;
     ResolvedPath from;
-    std::shared_ptr<Entry> moving;
-    if (const std::uint32_t error = FindExistingFile(s, source, &from, &moving)) {
-        s.SetError(error);
-        return false;
-    }
+    const std::shared_ptr<Entry> moving = ExistingEntry(s, source, &from);
+    if (!moving) return false;
     ResolvedPath to;
     if (const std::uint32_t error = detail::ResolvePath(target, &to)) {
         s.SetError(error);
@@ -368,15 +353,14 @@ bool FakePlatform::DeleteFile(const char* path) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::DeleteFile)) return false;
     ResolvedPath resolved;
-    std::shared_ptr<Entry> entry;
-    std::uint32_t error = FindExistingFile(*state_, path, &resolved, &entry);
-    if (error == 0 && (entry->folder || (entry->attributes & win::kFileAttributeReadOnly) != 0)) {
-        error = win::kErrorAccessDenied;
-    } else if (error == 0 && state_->IsOpen(*entry)) {
-        error = win::kErrorSharingViolation;
+    const std::shared_ptr<Entry> entry = ExistingEntry(*state_, path, &resolved);
+    if (!entry) return false;
+    if (entry->folder || (entry->attributes & win::kFileAttributeReadOnly) != 0) {
+        state_->SetError(win::kErrorAccessDenied);
+        return false;
     }
-    if (error != 0) {
-        state_->SetError(error);
+    if (state_->IsOpen(*entry)) {
+        state_->SetError(win::kErrorSharingViolation);
         return false;
     }
     state_->entries.erase(resolved.key);
