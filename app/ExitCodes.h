@@ -3,7 +3,7 @@
 // a launcher, a test), and tells apart the ways of not installing anything.
 //
 //   0        installed
-//   101-302  the installation failed with this failure code (the number in
+//   101-401  the installation failed with this failure code (the number in
 //            the failure box)
 //   1        the dialog could not be made, or ended before the installation
 //            reported an outcome
@@ -12,7 +12,8 @@
 //   4        failed with a code that would read as one of the values above
 //
 // A Unix host running the program under Wine sees the status modulo 256:
-// 301 and 302 arrive as 45 and 46, still apart from every other value.
+// 301, 302 and 401 arrive as 45, 46 and 145, still apart from every other
+// value.
 #pragma once
 
 namespace exit_code {

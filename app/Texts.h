@@ -21,8 +21,10 @@ extern const UiText kFailedFormat;             // generic failure box; %s: displ
 extern const UiText kGameNotInstalled;         // 101, 102
 extern const UiText kApplyBaseUpdate;          // 103
 extern const UiText kApplyExpansionUpdate;     // 104
+extern const UiText kDocumentsFolderUnusable;  // 105
 extern const UiText kFaceDataFailed;           // 201 to 206
 extern const UiText kRecordDataFailed;         // 301, 302
+extern const UiText kSetDataFailed;            // 401
 extern const UiText kInstallingBaseData;       // information box, base edition
 extern const UiText kInstallingExpansionData;  // information box, expansion edition
 

@@ -8,7 +8,8 @@ constexpr std::uint32_t WM_INSTALL_STEP = 0x0400 + 1;
 constexpr std::uint32_t WM_INSTALL_DONE = 0x0400 + 2;
 constexpr std::uint32_t WM_INSTALL_ERROR = 0x0400 + 100;
 
-// Grouped by hundreds: 1xx the game, 2xx the face archives, 3xx the record.
+// Grouped by hundreds: 1xx the game and the folders it needs, 2xx the face
+// archives, 3xx the record, 4xx the scenario set-data file.
 // Within a group of like files the code is the base plus the file's index
 // (L 0, M 1, S 2).
 enum InstallError : int {
@@ -16,8 +17,10 @@ enum InstallError : int {
     kErrorFaceArchiveCopy = 102,
     kErrorBasePatchLevel = 103,
     kErrorExpansionPatchLevel = 104,
+    kErrorDocumentsFolder = 105,    // the documents folder is unknown or has no name in the code page
     kErrorFaceArchivePatch = 201,   // + index
     kErrorFaceArchiveCommit = 204,  // + index
     kErrorRecordCreate = 301,
     kErrorRecordCommit = 302,
+    kErrorSetDataFlag = 401,        // the set-data file exists but its flag could not be set
 };
