@@ -1,8 +1,12 @@
 #include "install/Paths.h"
 
+#include "install/InstallMessages.h"
+#include "install/PathCharacters.h"
+#include "install/ProgressDialogLink.h"
 #include "platform/Platform.h"
 
 #include <cstring>
+#include <optional>
 
 const char kRecordFolder[] = "ZAVO\\Vantaris77 Tc\\EDIT\\BUSHOU\\";
 const char kSetDataFolder[] = "ZAVO\\Vantaris77 Tc\\EDIT\\SETDATA\\";
@@ -29,7 +33,15 @@ const char* const FaceArchiveSourcePaths[kFaceArchiveCount] = {
 
 namespace {
 constexpr std::size_t kMaxChainBytes = 260;
+
+// The system's code page, or nothing when the system cannot tell: a path
+// whose characters are unknown cannot be split safely.
+std::optional<PathLayout> LayOut(const std::string& path) {
+    platform::AnsiCodePage codePage;
+    if (!platform::Os().GetAnsiCodePage(&codePage)) return std::nullopt;
+    return LayOutPath(codePage, path);
 }
+}  // namespace
 
 void GetDocumentsRoot(std::string& text) {
     text.clear();
@@ -37,23 +49,29 @@ void GetDocumentsRoot(std::string& text) {
     if (!platform::Os().GetPersonalFolderPath(buffer)) return;
     const char* terminator = static_cast<const char*>(std::memchr(buffer, 0, sizeof buffer));
     if (terminator == nullptr) return;
-    text.assign(buffer, static_cast<std::size_t>(terminator - buffer));
+    std::string folder(buffer, static_cast<std::size_t>(terminator - buffer));
+    // The last byte may be the second half of a character such as 許 (B3 5C):
+    // only a backslash character ends the folder's name.
+    const std::optional<PathLayout> layout = LayOut(folder);
+    if (!layout) return;
     // A folder of 259 bytes has no room for the backslash and stays as it is,
     // as the system's own path helper leaves it: every path built on it is
     // then too long and is refused, instead of naming a sibling folder that
     // fits.
-    if (!text.empty() && text.back() != '\\' && text.size() < kMaxPathBytes) text += '\\';
+    if (!folder.empty() && !layout->endsWithBackslash && folder.size() < kMaxPathBytes) folder += '\\';
+    text = folder;
 }
 
 int CreateDirectoryChain(const char* path) {
     const std::size_t length = std::strlen(path);
     if (length > kMaxChainBytes) return 0;
-    std::string prefix;
-    prefix.reserve(length);
-    // Byte-wise on purpose: the folders the installer creates have ASCII names.
-    for (std::size_t i = 0; i < length; ++i) {
-        prefix += path[i];
-        if (path[i] != '\\') continue;
+    if (length == 0) return 1;
+    const std::string whole(path, length);
+    const std::optional<PathLayout> layout = LayOut(whole);
+    if (!layout) return 0;
+    // Nothing at or above the root is asked for: a share's server is no folder.
+    for (const std::size_t end : layout->folderEnds) {
+        const std::string prefix = whole.substr(0, end);
         if (platform::Os().GetFileAttributes(prefix.c_str()) != platform::win::kInvalidFileAttributes) {
             continue;
         }
@@ -65,6 +83,12 @@ int CreateDirectoryChain(const char* path) {
 int PrepareRecordFolderStep() {
     std::string folder;
     GetDocumentsRoot(folder);
+    // Without the documents folder every path would be relative to the
+    // working directory; nothing may be written there.
+    if (folder.empty()) {
+        PostToProgressDialog(WM_INSTALL_ERROR, kErrorDocumentsFolder);
+        return 0;
+    }
     folder += kRecordFolder;
     // A folder that cannot be made shows later, when the record cannot be written.
     if (!platform::Os().PathFileExists(folder.c_str())) CreateDirectoryChain(folder.c_str());

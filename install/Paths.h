@@ -21,11 +21,15 @@ extern const char* const FaceArchiveTempPaths[kFaceArchiveCount];
 extern const char* const FaceArchiveSourcePaths[kFaceArchiveCount];
 
 // The documents folder with a trailing backslash; empty when it cannot be
-// determined.
+// determined, when its name cannot be written in the system's code page, or
+// when it ends with half a character.
 void GetDocumentsRoot(std::string& text);
-// Creates every missing folder along `path` whose name ends with a backslash
-// in it. 1 on success, 0 for a path over 260 bytes or a folder that could
-// not be created.
+// Creates every missing folder below the path's root (a drive or a share)
+// whose name ends with a backslash character in it. 1 on success, 0 for a
+// path over 260 bytes, one that ends with half a character, or a folder that
+// could not be created.
 int CreateDirectoryChain(const char* path);
-// Step 2: makes sure the record folder exists. Always returns 1.
+// Step 2: makes sure the record folder exists. Without a usable documents
+// folder it posts kErrorDocumentsFolder and returns 0; otherwise 1, also when
+// the folder could not be made (writing the record reports that).
 int PrepareRecordFolderStep();

@@ -49,6 +49,7 @@ constexpr std::uint32_t kErrorDiskFull = 112;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorFilenameTooLong = 206;
 constexpr std::uint32_t kErrorMoreData = 234;
+constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
 
 constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 constexpr std::uint32_t kKeyRead = 0x20019;
@@ -124,6 +125,18 @@ struct CalendarTime {
     std::uint16_t second = 0;
 };
 
+// The system's ANSI code page, in which every name the installer passes is
+// written: its number and the bytes that begin a two-byte character (none in
+// a single-byte code page). A lead byte and the byte after it are one
+// character, whatever that second byte is: in code pages 950, 936 and 932 it
+// may be 0x5C, the backslash, which then separates nothing.
+struct AnsiCodePage {
+    std::uint32_t number = 0;
+    bool leadBytes[256] = {};
+
+    bool IsLeadByte(unsigned char byte) const { return leadBytes[byte]; }
+};
+
 // The progress shown on a window's taskbar button.
 enum class TaskbarProgress {
     kNone,    // no progress shown
@@ -170,9 +183,17 @@ public:
 
     // --- Shell --------------------------------------------------------------
     // The current user's documents folder (CSIDL_PERSONAL) as the shell
-    // reports it, written into `buffer` (260 bytes, zero-terminated).
-    // False when the shell could not give it; `buffer` is then unspecified.
+    // reports it, in the ANSI code page, written into `buffer` (260 bytes,
+    // zero-terminated); Windows reports it without a trailing backslash.
+    // False when the shell could not give it, or when its name cannot be
+    // written in the ANSI code page (kErrorNoUnicodeTranslation): a name with
+    // a stand-in character would lead somewhere else. `buffer` is then
+    // unspecified.
     virtual bool GetPersonalFolderPath(char (&buffer)[260]) = 0;
+
+    // --- Code page ----------------------------------------------------------
+    // GetACP and GetCPInfo(CP_ACP). False when the system could not tell.
+    virtual bool GetAnsiCodePage(AnsiCodePage* codePage) = 0;
 
     // --- File system by name ------------------------------------------------
     virtual bool PathFileExists(const char* path) = 0;

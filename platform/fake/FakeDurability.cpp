@@ -13,9 +13,9 @@ void DurabilityModel::SetCutHandler(std::function<void(std::uint64_t)> handler) 
 void DurabilityModel::IgnoreFlushes(bool ignore) { ignoreFlushes_ = ignore; }
 
 namespace {
-std::string KeyOf(const std::string& path) {
+std::string KeyOf(const AnsiCodePage& codePage, const std::string& path) {
     detail::ResolvedPath resolved;
-    if (detail::ResolvePath(path.c_str(), &resolved) != 0) return "?" + path;
+    if (detail::ResolvePath(codePage, path.c_str(), &resolved) != 0) return "?" + path;
     return resolved.key;
 }
 
@@ -30,7 +30,7 @@ DurabilityModel::Bytes Garbled(const DurabilityModel::Bytes& durable, const Dura
 }  // namespace
 
 std::optional<DurabilityModel::Bytes> DurabilityModel::AfterCut(const std::string& path, UnflushedData fate) const {
-    const auto found = names_.find(KeyOf(path));
+    const auto found = names_.find(KeyOf(codePage_, path));
     if (found == names_.end()) return std::nullopt;
     const Inode& inode = *found->second;
     switch (fate) {
@@ -42,11 +42,12 @@ std::optional<DurabilityModel::Bytes> DurabilityModel::AfterCut(const std::strin
 }
 
 std::uint64_t DurabilityModel::Generation(const std::string& path) const {
-    const auto found = names_.find(KeyOf(path));
+    const auto found = names_.find(KeyOf(codePage_, path));
     return found == names_.end() ? 0 : found->second->stamp;
 }
 
-void DurabilityModel::Start(const std::vector<ExistingFile>& files) {
+void DurabilityModel::Start(const AnsiCodePage& codePage, const std::vector<ExistingFile>& files) {
+    codePage_ = codePage;
     open_.clear();
     names_.clear();
     calls_ = 0;
@@ -103,7 +104,7 @@ void DurabilityModel::Copied(const std::string& targetKey, const void* target, c
 void DurabilityModel::Moved(const std::string& fromKey, const std::string& toKey) {
     std::vector<std::pair<std::string, std::shared_ptr<Inode>>> moved;
     for (const auto& name : names_) {
-        if (detail::IsWithin(name.first, fromKey)) moved.emplace_back(name.first, name.second);
+        if (detail::IsWithin(codePage_, name.first, fromKey)) moved.emplace_back(name.first, name.second);
     }
     for (const auto& name : moved) names_.erase(name.first);
     for (const auto& name : moved) names_[toKey + name.first.substr(fromKey.size())] = name.second;
@@ -130,7 +131,7 @@ void FakePlatform::AttachDurability(DurabilityModel* model) {
     for (const auto& entry : state_->entries) {
         if (!entry.second->folder) files.push_back({entry.first, entry.second.get(), &entry.second->bytes});
     }
-    model->Start(files);
+    model->Start(state_->codePage, files);
 }
 
 }  // namespace platform::fake

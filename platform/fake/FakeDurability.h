@@ -14,6 +14,8 @@
 //   fake.AttachDurability(&model);   // the disk as it is now counts as durable
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -49,7 +51,7 @@ public:
         const void* file;
         const Bytes* bytes;
     };
-    void Start(const std::vector<ExistingFile>& files);  // all of it durable
+    void Start(const AnsiCodePage& codePage, const std::vector<ExistingFile>& files);  // all of it durable
     void Created(const std::string& key, const void* file);  // new or truncated to nothing
     void Written(const void* file, std::uint64_t position, const void* data, std::uint64_t count);
     void Flushed(const void* file);
@@ -74,6 +76,7 @@ private:
     bool ignoreFlushes_ = false;
     std::uint64_t calls_ = 0;
     std::uint64_t stamps_ = 0;
+    AnsiCodePage codePage_;
 };
 
 }  // namespace platform::fake

@@ -12,9 +12,9 @@ using detail::ResolvedPath;
 constexpr std::uint32_t kSettableAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
 
 // Resolves a path given by a test; a malformed one is a bug in the test.
-ResolvedPath ScenePath(const std::string& path) {
+ResolvedPath ScenePath(const detail::FakeState& state, const std::string& path) {
     ResolvedPath resolved;
-    if (detail::ResolvePath(path.c_str(), &resolved) != 0) {
+    if (detail::ResolvePath(state.LockedCodePage(), path.c_str(), &resolved) != 0) {
         resolved = ResolvedPath();
         resolved.key = "?" + path;  // never matches a stored entry
     }
@@ -24,7 +24,7 @@ ResolvedPath ScenePath(const std::string& path) {
 // The entry that a path naming an existing file or folder resolves to, or
 // null with the error Windows gives set as the last error.
 std::shared_ptr<Entry> ExistingEntry(detail::FakeState& state, const char* path, ResolvedPath* resolved) {
-    std::uint32_t error = detail::ResolvePath(path, resolved);
+    std::uint32_t error = detail::ResolvePath(state.codePage, path, resolved);
     std::shared_ptr<Entry> entry = error == 0 ? state.Find(resolved->key) : nullptr;
     if (error == 0 && !entry) error = state.MissingError(resolved->key);
     if (entry && resolved->trailingSeparator && !entry->folder) error = detail::kErrorInvalidName;
@@ -66,7 +66,7 @@ std::uint32_t detail::FakeState::ReportedAttributes(const Entry& entry) const {
 }
 
 bool detail::FakeState::ParentIsFolder(const std::string& key) const {
-    const std::string parent = detail::ParentKey(key);
+    const std::string parent = detail::ParentKey(codePage, key);
     if (parent.empty()) return false;
     const std::shared_ptr<Entry> folder = Find(parent);
     return folder && folder->folder;
@@ -79,9 +79,9 @@ std::uint32_t detail::FakeState::MissingError(const std::string& key) const {
 std::shared_ptr<Entry> detail::FakeState::AddEntry(const std::string& key, const std::string& path, bool folder) {
     auto entry = std::make_shared<Entry>();
     entry->folder = folder;
-    const std::shared_ptr<Entry> parent = Find(detail::ParentKey(key));
+    const std::shared_ptr<Entry> parent = Find(detail::ParentKey(codePage, key));
     // The stored name keeps the parent's spelling and the caller's spelling of the leaf.
-    const std::size_t leafStart = detail::ParentKey(key).size();
+    const std::size_t leafStart = detail::ParentKey(codePage, key).size();
     entry->path = parent ? parent->path + (parent->path.back() == '\\' ? "" : "\\") +
                                path.substr(leafStart + (path[leafStart] == '\\' ? 1 : 0))
                          : path;
@@ -99,13 +99,13 @@ void FakePlatform::AddDrive(char letter) {
 }
 
 void FakePlatform::AddFolder(const std::string& path) {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     if (resolved.display.empty()) return;
     std::lock_guard<std::mutex> lock(state_->mutex);
     std::vector<std::pair<std::string, std::string>> missing;  // (key, display), deepest first
     for (std::string key = resolved.key, display = resolved.display; !key.empty() && !state_->Find(key);) {
         missing.emplace_back(key, display);
-        const std::string parentKey = detail::ParentKey(key);
+        const std::string parentKey = detail::ParentKey(state_->codePage, key);
         display = display.substr(0, parentKey.size());
         key = parentKey;
     }
@@ -116,9 +116,9 @@ void FakePlatform::AddFolder(const std::string& path) {
 
 void FakePlatform::AddFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::uint32_t attributes,
                            FileTime lastWrite) {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     if (resolved.display.empty()) return;
-    AddFolder(resolved.display.substr(0, detail::ParentKey(resolved.key).size()));
+    AddFolder(resolved.display.substr(0, detail::ParentKey(state_->LockedCodePage(), resolved.key).size()));
     std::lock_guard<std::mutex> lock(state_->mutex);
     std::shared_ptr<Entry> entry = state_->Find(resolved.key);
     if (!entry) entry = state_->AddEntry(resolved.key, resolved.display, false);
@@ -129,13 +129,13 @@ void FakePlatform::AddFile(const std::string& path, const std::vector<std::uint8
 }
 
 void FakePlatform::SetFileLastWrite(const std::string& path, FileTime lastWrite) {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const std::shared_ptr<Entry> entry = state_->Find(resolved.key)) entry->lastWrite = lastWrite;
 }
 
 void FakePlatform::SetAttributesDirect(const std::string& path, std::uint32_t attributes) {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const std::shared_ptr<Entry> entry = state_->Find(resolved.key)) {
         entry->attributes = attributes & ~(win::kFileAttributeNormal | win::kFileAttributeDirectory);
@@ -143,20 +143,20 @@ void FakePlatform::SetAttributesDirect(const std::string& path, std::uint32_t at
 }
 
 bool FakePlatform::Exists(const std::string& path) const {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->Find(resolved.key) != nullptr;
 }
 
 bool FakePlatform::IsFolder(const std::string& path) const {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     std::lock_guard<std::mutex> lock(state_->mutex);
     const std::shared_ptr<Entry> entry = state_->Find(resolved.key);
     return entry && entry->folder;
 }
 
 std::optional<std::vector<std::uint8_t>> FakePlatform::FileBytes(const std::string& path) const {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     std::lock_guard<std::mutex> lock(state_->mutex);
     const std::shared_ptr<Entry> entry = state_->Find(resolved.key);
     if (!entry || entry->folder) return std::nullopt;
@@ -164,7 +164,7 @@ std::optional<std::vector<std::uint8_t>> FakePlatform::FileBytes(const std::stri
 }
 
 std::uint32_t FakePlatform::Attributes(const std::string& path) const {
-    const ResolvedPath resolved = ScenePath(path);
+    const ResolvedPath resolved = ScenePath(*state_, path);
     std::lock_guard<std::mutex> lock(state_->mutex);
     const std::shared_ptr<Entry> entry = state_->Find(resolved.key);
     return entry ? state_->ReportedAttributes(*entry) : win::kInvalidFileAttributes;
@@ -220,7 +220,7 @@ bool FakePlatform::CreateDirectory(const char* path) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::CreateDirectory)) return false;
     ResolvedPath resolved;
-    if (const std::uint32_t error = detail::ResolvePath(path, &resolved)) {
+    if (const std::uint32_t error = detail::ResolvePath(state_->codePage, path, &resolved)) {
         state_->SetError(error);
         return false;
     }
@@ -258,7 +258,7 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
         return false;
     }
     ResolvedPath to;
-    if (const std::uint32_t error = detail::ResolvePath(target, &to)) {
+    if (const std::uint32_t error = detail::ResolvePath(s.codePage, target, &to)) {
         s.SetError(error);
         return false;
     }
@@ -295,7 +295,7 @@ void Rekey(detail::FakeState& state, const std::string& key, const std::string& 
            const std::string& newPath) {
     std::vector<std::pair<std::string, std::shared_ptr<Entry>>> moved;
     for (const auto& entry : state.entries) {
-        if (detail::IsWithin(entry.first, key)) moved.emplace_back(entry.first, entry.second);
+        if (detail::IsWithin(state.codePage, entry.first, key)) moved.emplace_back(entry.first, entry.second);
     }
     const std::size_t oldPathLength = moved.front().second->path.size();
     for (const auto& entry : moved) state.entries.erase(entry.first);
@@ -314,7 +314,7 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
     const std::shared_ptr<Entry> moving = ExistingEntry(s, source, &from);
     if (!moving) return false;
     ResolvedPath to;
-    if (const std::uint32_t error = detail::ResolvePath(target, &to)) {
+    if (const std::uint32_t error = detail::ResolvePath(s.codePage, target, &to)) {
         s.SetError(error);
         return false;
     }
@@ -329,7 +329,7 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
         error = detail::kErrorNotSameDevice;
     } else if (!existing && to.key != from.key && !s.ParentIsFolder(to.key)) {
         error = win::kErrorPathNotFound;
-    } else if (moving->folder && to.key != from.key && detail::IsWithin(to.key, from.key)) {
+    } else if (moving->folder && to.key != from.key && detail::IsWithin(s.codePage, to.key, from.key)) {
         error = win::kErrorSharingViolation;
     } else if (existing && !replace) {
         error = win::kErrorAlreadyExists;
@@ -342,7 +342,7 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
         return false;
     }
     if (existing) s.entries.erase(to.key);
-    const std::string parentPath = s.Find(detail::ParentKey(to.key))->path;
+    const std::string parentPath = s.Find(detail::ParentKey(s.codePage, to.key))->path;
     const std::string newPath = parentPath + (parentPath.back() == '\\' ? "" : "\\") + to.leaf;
     Rekey(s, from.key, to.key, newPath);
     if (s.durability) s.durability->Moved(from.key, to.key);

@@ -51,7 +51,7 @@ FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::
         return kInvalidFile;
     }
     detail::ResolvedPath resolved;
-    if ((*error = detail::ResolvePath(path, &resolved)) != 0) return kInvalidFile;
+    if ((*error = detail::ResolvePath(codePage, path, &resolved)) != 0) return kInvalidFile;
     std::shared_ptr<Entry> entry = Find(resolved.key);
     const bool existed = entry != nullptr;
     if (entry) {

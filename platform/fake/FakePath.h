@@ -1,16 +1,24 @@
 // Windows path rules for the double: resolution against a working folder,
-// separators, "." and "..", length limits and code-page-950-aware case folding.
+// drive and share roots, separators, "." and "..", length limits and case
+// folding, all by characters of the system's ANSI code page.
+//
+// Windows turns an ANSI name into UTF-16 before it looks at it, so a
+// separator is a backslash character, never the second byte of a double-byte
+// character (0x5C is a valid trail byte in code pages 950, 936 and 932).
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform::fake::detail {
 
 struct ResolvedPath {
-    std::string display;  // full path as the caller spelled it: "C:\Users\a" or "C:\"
+    std::string display;  // full path as the caller spelled it: "C:\Users\a", "C:\" or "\\srv\share\"
     std::string key;      // the same, case-folded: identifies the file
-    std::string leaf;     // last component as spelled; empty for a drive root
+    std::string leaf;     // last component as spelled; empty for a drive or share root
     bool trailingSeparator = false;
 };
 
@@ -20,16 +28,29 @@ constexpr std::size_t kMaxPath = 260;
 // Relative paths resolve against this folder, which exists only if a test adds it.
 extern const char kWorkingFolder[];
 
-// Resolves `path` as Win32 does before it asks the file system. Returns 0, or the
-// Win32 error for a path that cannot name a file (3, 123, 206).
-std::uint32_t ResolvePath(const char* path, ResolvedPath* out);
+// The code pages the double knows: 1252 (single-byte), 950, 936 and 932, with
+// the lead-byte ranges GetCPInfo reports for them.
+std::optional<AnsiCodePage> KnownCodePage(std::uint32_t number);
 
-// Key of the folder holding `key`; empty for a drive root.
-std::string ParentKey(const std::string& key);
+// Resolves `path` as Win32 does before it asks the file system. Returns 0, or the
+// Win32 error for a path that cannot name a file (3, 53, 123, 206); a path
+// that ends with half a character is an invalid name (123).
+std::uint32_t ResolvePath(const AnsiCodePage& codePage, const char* path, ResolvedPath* out);
+
+// Bytes of the root of a resolved key: 3 for "C:\", the whole "\\srv\share\" for a share.
+std::size_t RootLength(const AnsiCodePage& codePage, const std::string& key);
+// Key of the folder holding `key`; empty for a root.
+std::string ParentKey(const AnsiCodePage& codePage, const std::string& key);
 // True when `key` is `folderKey` or lies below it.
-bool IsWithin(const std::string& key, const std::string& folderKey);
+bool IsWithin(const AnsiCodePage& codePage, const std::string& key, const std::string& folderKey);
 // Folds ASCII letters to upper case, leaving the trail bytes of double-byte
-// characters (code page 950) alone, as Windows compares names.
+// characters alone, as Windows compares names.
+std::string FoldCase(const AnsiCodePage& codePage, const std::string& text);
+// The same for names outside the file system (registry keys and values,
+// window classes, resource types), which the double folds by code page
+// 950's rules whatever the system's code page.
 std::string FoldCase(const std::string& text);
+// `path` without its trailing backslashes, but a root keeps its own.
+std::string WithoutTrailingSeparators(const AnsiCodePage& codePage, const std::string& path);
 
 }  // namespace platform::fake::detail

@@ -2,6 +2,7 @@
 #include "platform/fake/FakePlatform.h"
 
 #include "platform/fake/FakeCalendar.h"
+#include "platform/fake/FakePath.h"
 #include "platform/fake/FakeState.h"
 
 #include <atomic>
@@ -11,7 +12,7 @@ namespace platform::fake {
 namespace {
 const char* const kOpNames[] = {
     "RegOpenKeyEx", "RegQueryValueEx", "RegCloseKey",
-    "GetPersonalFolderPath",
+    "GetPersonalFolderPath", "GetAnsiCodePage",
     "PathFileExists", "GetFileAttributes", "SetFileAttributes", "CreateDirectory", "CopyFile", "MoveFileEx",
     "DeleteFile",
     "CreateFile", "ReadFile", "WriteFile", "SetFilePointerEx", "GetFileSizeEx", "GetFileTime", "FlushFileBuffers",
@@ -35,6 +36,7 @@ const char* OpName(Op op) { return op < Op::Count_ ? kOpNames[Index(op)] : "?"; 
 
 FakePlatform::FakePlatform() : state_(std::make_unique<detail::FakeState>()) {
     state_->clockTicks = detail::CalendarToTicks(2021, 6, 1, 9, 0, 0);
+    state_->codePage = *detail::KnownCodePage(950);
     AddDrive('C');
     const std::string documents = "C:\\Users\\Player\\Documents";
     AddFolder(documents);

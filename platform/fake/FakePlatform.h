@@ -35,7 +35,7 @@ class DurabilityModel;
 // Every operation of the Platform interface, for counting and faults.
 enum class Op {
     RegOpenKeyEx, RegQueryValueEx, RegCloseKey,
-    GetPersonalFolderPath,
+    GetPersonalFolderPath, GetAnsiCodePage,
     PathFileExists, GetFileAttributes, SetFileAttributes, CreateDirectory, CopyFile, MoveFileEx,
     DeleteFile,
     CreateFile, ReadFile, WriteFile, SetFilePointerEx, GetFileSizeEx, GetFileTime, FlushFileBuffers,
@@ -119,10 +119,20 @@ public:
     // Opening this key with any access beyond `allowedAccess` fails with error 5.
     void RestrictKeyAccess(const std::string& keyPath, std::uint32_t allowedAccess);
 
-    // Documents folder as the shell reports it; nullopt makes the lookup fail.
-    // It starts as "C:\\Users\\Player\\Documents", which exists; a folder set
-    // here is reported whether or not it exists.
-    void SetPersonalFolder(std::optional<std::string> path);
+    // The system's ANSI code page: 1252, 950 (the start), 936 or 932. Names
+    // split and compare by its characters, as Windows reads them. Other
+    // numbers are a bug in the test and change nothing.
+    void SetAnsiCodePage(std::uint32_t number);
+
+    // Documents folder; nullopt makes the lookup fail. It starts as
+    // "C:\\Users\\Player\\Documents", which exists; a folder set here is
+    // reported whether or not it exists. The shell reports it as Windows
+    // does, without a trailing backslash (a drive root keeps its own), or
+    // with `withBackslash` as Wine's shell does.
+    void SetPersonalFolder(std::optional<std::string> path, bool withBackslash = false);
+    // A documents folder whose name has characters the ANSI code page lacks:
+    // the lookup fails with kErrorNoUnicodeTranslation, as the Win32 platform's does.
+    void SetPersonalFolderWithoutAnsiName();
 
     // File system. Paths are absolute ("C:\\a\\b"); a trailing backslash on a
     // folder is optional. Drive C: exists from the start. Relative paths resolve
@@ -130,6 +140,8 @@ public:
     // creation and write stamps the last-write time from a clock that advances
     // one second each time; AddFile with a zero lastWrite takes the clock's time.
     void AddDrive(char letter);
+    // A network share, "\\\\server\\share": its root exists from now on.
+    void AddShare(const std::string& share);
     void AddFolder(const std::string& path);  // with every missing parent
     void AddFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                  std::uint32_t attributes = win::kFileAttributeArchive, FileTime lastWrite = {});
@@ -218,6 +230,7 @@ public:
                          std::uint32_t* size) override;
     long RegCloseKey(RegKey key) override;
     bool GetPersonalFolderPath(char (&buffer)[260]) override;
+    bool GetAnsiCodePage(AnsiCodePage* codePage) override;
     bool PathFileExists(const char* path) override;
     std::uint32_t GetFileAttributes(const char* path) override;
     bool SetFileAttributes(const char* path, std::uint32_t attributes) override;

@@ -107,8 +107,13 @@ struct FakeState {
     std::shared_ptr<detail::RegNode> registryRoot = std::make_shared<detail::RegNode>();
     std::map<RegKey, std::shared_ptr<detail::RegNode>> openKeys;
 
+    // The system's ANSI code page: how names split into characters.
+    AnsiCodePage codePage;
+
     // Shell
     std::optional<std::string> personalFolder;
+    bool personalFolderHasNoAnsiName = false;
+    bool personalFolderWithBackslash = false;  // reported as Wine's shell does
 
     // File system: every file and folder by folded full path.
     std::map<std::string, std::shared_ptr<detail::Entry>> entries;
@@ -151,6 +156,11 @@ struct FakeState {
     std::vector<detail::ArmedShortTransfer> shortTransfers;
 
     // ---- helpers; the caller holds `mutex` ----
+    // The code page, read under the lock by a caller that does not hold it.
+    AnsiCodePage LockedCodePage() const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return codePage;
+    }
     std::uintptr_t NewHandle() {
         const std::uintptr_t handle = nextHandle;
         nextHandle += 4;

@@ -100,20 +100,4 @@ std::uint32_t FakePlatform::SizeofResource(ResourceHandle resource) {
     return static_cast<std::uint32_t>(state_->resources[resource - 1]->bytes.size());
 }
 
-void FakePlatform::SetPersonalFolder(std::optional<std::string> path) {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->personalFolder = std::move(path);
-}
-
-bool FakePlatform::GetPersonalFolderPath(char (&buffer)[260]) {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (state_->Enter(Op::GetPersonalFolderPath)) return false;
-    if (!state_->personalFolder || state_->personalFolder->size() >= sizeof(buffer)) {
-        state_->SetError(win::kErrorFileNotFound);
-        return false;
-    }
-    std::memcpy(buffer, state_->personalFolder->c_str(), state_->personalFolder->size() + 1);
-    return true;
-}
-
 }  // namespace platform::fake

@@ -20,6 +20,7 @@ public:
     long RegCloseKey(RegKey key) override;
 
     bool GetPersonalFolderPath(char (&buffer)[260]) override;
+    bool GetAnsiCodePage(AnsiCodePage* codePage) override;
 
     bool PathFileExists(const char* path) override;
     std::uint32_t GetFileAttributes(const char* path) override;

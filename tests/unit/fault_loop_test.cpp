@@ -40,6 +40,7 @@ bool CodeFitsProgress(std::uintptr_t code, int steps, Scenario scenario) {
     auto within = [steps](int low, int high) { return steps >= low && steps <= high; };
     switch (code) {
     case kErrorGameNotInstalled: return within(0, 4);  // finding the game, or the edition again
+    case kErrorDocumentsFolder: return within(0, 0);  // the record folder's step, before staging
     case kErrorFaceArchiveCopy: return within(1, 3);
     case kErrorBasePatchLevel: return !expansion && within(1, 4);
     case kErrorExpansionPatchLevel: return expansion && within(1, 4);
@@ -213,6 +214,8 @@ TEST_P(FaultLoopTest, EveryFailingCallEndsInOneOutcomeAndLeavesGameDataOldOrNew)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, FaultLoopTest, ::testing::ValuesIn(whole_run::kScenarios),
+                         whole_run::ScenarioTestName);
+INSTANTIATE_TEST_SUITE_P(Big5Names, FaultLoopTest, ::testing::Values(Scenario::kBaseFreshBig5Documents),
                          whole_run::ScenarioTestName);
 
 }  // namespace

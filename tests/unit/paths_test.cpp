@@ -1,10 +1,13 @@
 #include "install/Paths.h"
 
+#include "install/InstallMessages.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/unit/TestScene.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -22,36 +25,73 @@ std::string EndingWith(std::string text, char last) {
 
 struct DocumentsCase {
     const char* name;
-    std::optional<std::string> reported;
+    std::optional<std::string> folder;  // nullopt: the lookup fails
     std::string expected;
+    std::uint32_t codePage = 950;
+    bool reportedWithBackslash = false;  // as Wine's shell reports it
 };
 void PrintTo(const DocumentsCase& c, std::ostream* out) { *out << c.name; }
 
 class DocumentsRootTest : public ::testing::TestWithParam<DocumentsCase> {};
 
-TEST_P(DocumentsRootTest, AddsOneBackslashWhereItFits) {
+TEST_P(DocumentsRootTest, AddsOneBackslashCharacterWhereItFits) {
+    const DocumentsCase& c = GetParam();
     ScopedFakeOs os;
-    os->SetPersonalFolder(GetParam().reported);
+    os->SetAnsiCodePage(c.codePage);
+    os->SetPersonalFolder(c.folder, c.reportedWithBackslash);
     std::string root = "stale";
     GetDocumentsRoot(root);
-    EXPECT_EQ(root, GetParam().expected);
+    EXPECT_EQ(root, c.expected);
     EXPECT_LE(root.size(), kMaxPathBytes);
 }
 
 const std::string k258 = "C:\\" + std::string(255, 'd');
 const std::string k259 = "C:\\" + std::string(256, 'd');
+// 許 (B3 5C), 功 (A5 5C), 蓋 (BB 5C) in code page 950: each ends with the backslash byte.
+const std::string kXu = "\xB3\x5C";
+const std::string kDocumentsBig5 = "C:\\Users\\" + kXu + "\xA7\xD3\xA9\xFA\\" + kXu + "\xA5\x5C\xBB\x5C\xAA\xBA\xA4\xE5\xA5\xF3";
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, DocumentsRootTest,
     ::testing::Values(
         DocumentsCase{"WithoutBackslash", std::string("C:\\Users\\u\\Documents"), "C:\\Users\\u\\Documents\\"},
-        DocumentsCase{"WithBackslash", std::string("C:\\Users\\u\\Documents\\"), "C:\\Users\\u\\Documents\\"},
+        DocumentsCase{"ReportedWithBackslash", std::string("C:\\Users\\u\\Documents"), "C:\\Users\\u\\Documents\\",
+                      950, true},
         DocumentsCase{"Empty", std::string(), ""},
         DocumentsCase{"LookupFails", std::nullopt, ""},
         DocumentsCase{"Takes259thByte", k258, k258 + "\\"},
         DocumentsCase{"NoRoomLeft", k259, k259},
-        DocumentsCase{"FullWithBackslash", EndingWith(k259, '\\'), EndingWith(k259, '\\')}),
+        DocumentsCase{"FullWithBackslash", EndingWith(k259, '\\'), EndingWith(k259, '\\'), 950, true},
+        DocumentsCase{"DriveRoot", std::string("D:\\"), "D:\\"},
+        // A last character whose second byte is 0x5C is no backslash.
+        DocumentsCase{"Big5EndingWithXu", std::string("D:\\\xB8\xEA\xAE\xC6") + kXu, "D:\\\xB8\xEA\xAE\xC6" + kXu + "\\"},
+        DocumentsCase{"Big5ReportedWithBackslash", kDocumentsBig5, kDocumentsBig5 + "\\", 950, true},
+        DocumentsCase{"GbkEndingWithCheng", std::string("C:\\\x81\x5C"), "C:\\\x81\x5C\\", 936},
+        DocumentsCase{"ShiftJisEndingWithHyo", std::string("C:\\\x95\x5C"), "C:\\\x95\x5C\\", 932},
+        DocumentsCase{"ShiftJisEndingWithSo", std::string("C:\\\x83\x5C"), "C:\\\x83\x5C\\", 932},
+        // In a single-byte code page the same bytes are two characters, the last a backslash.
+        DocumentsCase{"Cp1252SameBytesEndWithBackslash", std::string("C:\\\xB3\x5C"), "C:\\\xB3\x5C", 1252},
+        // Half a character at the end names no folder: refused, not cut.
+        DocumentsCase{"Big5EndingWithLeadByte", std::string("C:\\Users\\\xB3"), ""},
+        DocumentsCase{"Big5Takes259thByte", k258.substr(0, 256) + kXu, k258.substr(0, 256) + kXu + "\\"},
+        DocumentsCase{"Big5NoRoomLeft", k259.substr(0, 257) + kXu, k259.substr(0, 257) + kXu}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DocumentsRoot, IsEmptyWhenTheFolderHasNoNameInTheCodePage) {
+    ScopedFakeOs os;
+    os->SetPersonalFolderWithoutAnsiName();
+    std::string root = "stale";
+    GetDocumentsRoot(root);
+    EXPECT_EQ(root, "");
+}
+
+TEST(DocumentsRoot, IsEmptyWhenTheCodePageIsUnknown) {
+    ScopedFakeOs os;
+    os->InjectFault(Fault{Op::GetAnsiCodePage, 1, platform::win::kErrorInvalidParameter, false});
+    std::string root = "stale";
+    GetDocumentsRoot(root);
+    EXPECT_EQ(root, "");
+}
 
 TEST(PathTables, TempAndSourcePathsFollowTheArchiveOfTheSameIndex) {
     const char sizes[kFaceArchiveCount] = {'L', 'M', 'S'};
@@ -76,6 +116,13 @@ TEST(PathTables, BuildTheWorkedExample) {
     EXPECT_EQ(std::string("D:\\Games\\V\\") + FaceArchiveSourcePaths[0], "D:\\Games\\V\\GRP\\EDIT_KAO_L.V77");
 }
 
+// `characters` times 功 (A5 5C).
+std::string Big5Name(std::size_t characters) {
+    std::string name;
+    for (std::size_t i = 0; i < characters; ++i) name += "\xA5\x5C";
+    return name;
+}
+
 // A path of `length` bytes: "C:\d\" and a file name.
 std::string PathOfLength(std::size_t length) {
     const std::string folder = "C:\\d\\";
@@ -88,6 +135,7 @@ struct ChainCase {
     std::string path;
     int result;
     std::vector<std::string> created;
+    std::uint32_t codePage = 950;
 };
 void PrintTo(const ChainCase& c, std::ostream* out) { *out << c.name; }
 
@@ -96,6 +144,7 @@ class CreateDirectoryChainTest : public ::testing::TestWithParam<ChainCase> {};
 TEST_P(CreateDirectoryChainTest, CreatesEachMissingFolderThatEndsWithABackslash) {
     const ChainCase& c = GetParam();
     ScopedFakeOs os;
+    os->SetAnsiCodePage(c.codePage);
     for (const std::string& folder : c.existing) os->AddFolder(folder);
     const auto before = os->ListAll();
 
@@ -116,7 +165,24 @@ INSTANTIATE_TEST_SUITE_P(
         ChainCase{"SomePresent", {"C:\\a"}, "C:\\a\\b\\c\\", 1, {"C:\\a\\b", "C:\\a\\b\\c"}},
         ChainCase{"Empty", {}, "", 1, {}},
         ChainCase{"Exactly260Bytes", {}, PathOfLength(260), 1, {"C:\\d"}},
-        ChainCase{"Over260Bytes", {}, PathOfLength(261), 0, {}}),
+        ChainCase{"Over260Bytes", {}, PathOfLength(261), 0, {}},
+        // Names whose characters end with the byte 0x5C: one folder each, no
+        // stray folder for a "prefix" cut inside a character.
+        ChainCase{"Big5Documents", {kDocumentsBig5}, kDocumentsBig5 + "\\ZAVO\\a.V77", 1, {kDocumentsBig5 + "\\ZAVO"}},
+        ChainCase{"Big5Folders", {}, "C:\\" + kXu + "\xA5\x5C\\" + kXu + "\\f", 1,
+                  {"C:\\" + kXu + "\xA5\x5C", "C:\\" + kXu + "\xA5\x5C\\" + kXu}},
+        ChainCase{"Big5FolderEndingWithXu", {}, std::string("C:\\\xB8\xEA\xAE\xC6") + kXu, 1, {}},
+        ChainCase{"GbkFolders", {}, "C:\\\x81\x5C\\\x81\x5C\\f", 1, {"C:\\\x81\x5C", "C:\\\x81\x5C\\\x81\x5C"}, 936},
+        ChainCase{"ShiftJisFolders", {}, "C:\\\x95\x5C\\\x83\x5C\\", 1, {"C:\\\x95\x5C", "C:\\\x95\x5C\\\x83\x5C"}, 932},
+        // The same bytes in a single-byte code page: B3 is a character and 5C separates.
+        ChainCase{"Cp1252SameBytes", {}, "C:\\" + kXu + "\xA5\x5C\\f", 1, {"C:\\\xB3", "C:\\\xB3\\\xA5"}, 1252},
+        ChainCase{"Big5EndingWithLeadByte", {}, "C:\\a\\\xB3", 0, {}},
+        ChainCase{"Exactly260BytesOfBig5", {}, "C:\\" + Big5Name(127) + "\\" + kXu, 1, {"C:\\" + Big5Name(127)}},
+        ChainCase{"Over260BytesOfBig5", {}, "C:\\" + Big5Name(127) + "\\" + kXu + "x", 0, {}},
+        // Nothing at or above a root is created.
+        ChainCase{"Share", {"\\\\srv\\docs"}, "\\\\srv\\docs\\a\\b.V77", 1, {"\\\\srv\\docs\\a"}},
+        ChainCase{"Big5Share", {"\\\\" + kXu + "\\" + kXu}, "\\\\" + kXu + "\\" + kXu + "\\" + kXu + "\\", 1,
+                  {"\\\\" + kXu + "\\" + kXu + "\\" + kXu}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CreateDirectoryChain, PathOver260BytesTouchesNothing) {
@@ -127,8 +193,40 @@ TEST(CreateDirectoryChain, PathOver260BytesTouchesNothing) {
 
 TEST(CreateDirectoryChain, FailsOnAMissingDrive) {
     ScopedFakeOs os;
-    EXPECT_EQ(CreateDirectoryChain("Q:\\a\\b.V77"), 0);
-    EXPECT_EQ(os->Calls(Op::CreateDirectory), 1u);  // Q:\ itself; nothing deeper is tried
+    EXPECT_EQ(CreateDirectoryChain("Q:\\a\\b\\c.V77"), 0);
+    EXPECT_EQ(os->Calls(Op::CreateDirectory), 1u);  // Q:\a; nothing deeper is tried
+}
+
+// The folders that are looked at: only those below the root.
+TEST(CreateDirectoryChain, AsksForNothingAtOrAboveTheRoot) {
+    struct Case {
+        const char* path;
+        std::uint64_t lookedAt;
+    };
+    const Case cases[] = {
+        {"C:\\a\\b.V77", 1},
+        {"\\\\srv\\docs\\a\\b.V77", 1},
+        {"\\\\srv\\docs\\b.V77", 0},
+        {"\\\\srv\\docs", 0},
+        {"\\\\?\\C:\\a\\b.V77", 1},
+        // The double knows no "\\?\\" paths, so the first folder fails and ends the chain.
+        {"\\\\?\\UNC\\srv\\docs\\a\\b\\c.V77", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        ScopedFakeOs os;
+        os->AddShare("\\\\srv\\docs");
+        CreateDirectoryChain(c.path);
+        EXPECT_EQ(os->Calls(Op::GetFileAttributes), c.lookedAt);
+        EXPECT_LE(os->Calls(Op::CreateDirectory), c.lookedAt);
+    }
+}
+
+TEST(CreateDirectoryChain, FailsWhenTheCodePageIsUnknown) {
+    ScopedFakeOs os;
+    os->InjectFault(Fault{Op::GetAnsiCodePage, 1, platform::win::kErrorInvalidParameter, false});
+    EXPECT_EQ(CreateDirectoryChain("C:\\a\\b.V77"), 0);
+    EXPECT_FALSE(os->Exists("C:\\a"));
 }
 
 TEST(CreateDirectoryChain, StopsAtTheFirstFolderThatCannotBeCreated) {
@@ -163,6 +261,56 @@ TEST_F(PrepareRecordFolderStepTest, LeavesAnExistingFolderAlone) {
     EXPECT_EQ(PrepareRecordFolderStep(), 1);
     EXPECT_EQ(os_->Calls(Op::CreateDirectory), 0u);
     EXPECT_TRUE(dialog_.Posts().empty());
+}
+
+// Without a usable documents folder nothing is created anywhere and the run stops.
+TEST(PrepareRecordFolderStep, ReportsAnUnusableDocumentsFolder) {
+    const std::vector<std::pair<const char*, std::function<void(platform::fake::FakePlatform&)>>> cases = {
+        {"unknown", [](platform::fake::FakePlatform& f) { f.SetPersonalFolder(std::nullopt); }},
+        {"no name in the code page", [](platform::fake::FakePlatform& f) { f.SetPersonalFolderWithoutAnsiName(); }},
+        {"ends with half a character",
+         [](platform::fake::FakePlatform& f) { f.SetPersonalFolder(std::string("C:\\Users\\u\\\xB3")); }},
+        {"code page unknown",
+         [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::GetAnsiCodePage, 1, 87, true}); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        ScopedFakeOs os;
+        test_scene::ScopedProgressDialog dialog(*os);
+        test_scene::SetUpDocuments(*os);
+        os->AddFolder("C:\\work");  // where relative paths would land
+        c.second(*os);
+        const auto before = os->ListAll();
+
+        EXPECT_EQ(PrepareRecordFolderStep(), 0);
+
+        EXPECT_EQ(os->ListAll(), before);
+        EXPECT_EQ(os->Calls(Op::CreateDirectory), 0u);
+        ASSERT_EQ(dialog.Posts().size(), 1u);
+        EXPECT_EQ(dialog.Posts()[0].message, WM_INSTALL_ERROR);
+        EXPECT_EQ(dialog.Posts()[0].wParam, static_cast<std::uintptr_t>(kErrorDocumentsFolder));
+    }
+}
+
+// A documents folder named with characters whose second byte is 0x5C, in a
+// folder the player may not write: only folders inside it are made.
+TEST(PrepareRecordFolderStep, CreatesFoldersOnlyInsideABig5DocumentsFolder) {
+    ScopedFakeOs os;
+    test_scene::ScopedProgressDialog dialog(*os);
+    os->AddFolder(kDocumentsBig5);
+    os->SetPersonalFolder(kDocumentsBig5);
+    const auto before = os->ListAll();
+
+    EXPECT_EQ(PrepareRecordFolderStep(), 1);
+
+    const std::string inside = kDocumentsBig5 + "\\";
+    for (const std::string& path : os->ListAll()) {
+        if (std::find(before.begin(), before.end(), path) != before.end()) continue;
+        EXPECT_EQ(path.rfind(inside, 0), 0u) << path;
+    }
+    EXPECT_TRUE(os->IsFolder(inside + kRecordFolder));
+    EXPECT_EQ(os->Calls(Op::CreateDirectory), 4u);  // ZAVO, Vantaris77 Tc, EDIT and BUSHOU
+    EXPECT_TRUE(dialog.Posts().empty());
 }
 
 TEST_F(PrepareRecordFolderStepTest, SucceedsSilentlyWhenTheFolderCannotBeCreated) {

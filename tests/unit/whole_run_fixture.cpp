@@ -15,9 +15,17 @@
 
 namespace whole_run {
 
-const char kGameDataPrefix[] = "C:\\Users\\u\\Documents\\ZAVO";
+const char kBig5DocumentsFolder[] = "C:\\Users\\\xB3\x5C\xA7\xD3\xA9\xFA\\\xB3\x5C\xA5\x5C\xBB\x5C\xAA\xBA\xA4\xE5\xA5\xF3";
 
 namespace {
+
+// The game's folder under each scene's documents folder; a scene has one.
+bool UnderGameData(const std::string& path) {
+    for (const std::string documents : {std::string(test_scene::kDocumentsFolder), std::string(kBig5DocumentsFolder)}) {
+        if (path.rfind(documents + "\\ZAVO", 0) == 0) return true;
+    }
+    return false;
+}
 
 namespace fx = face_archive_fixture;
 namespace win = platform::win;
@@ -77,11 +85,20 @@ const Disk& FirstRunLeftovers() {
         }
         Disk documents;
         for (const auto& entry : Snapshot(*os)) {
-            if (entry.first.rfind(kGameDataPrefix, 0) == 0) documents.insert(entry);
+            if (UnderGameData(entry.first)) documents.insert(entry);
         }
         return documents;
     }();
     return leftovers;
+}
+
+// The player's folder, in which another user wrote nothing, holds the
+// documents folder; the double's system code page is 950.
+void BuildBaseFreshBig5(FakePlatform& fake) {
+    BuildBaseFresh(fake);
+    fake.SetAnsiCodePage(950);
+    fake.AddFolder(kBig5DocumentsFolder);
+    fake.SetPersonalFolder(std::string(kBig5DocumentsFolder));
 }
 
 void BuildBaseRerun(FakePlatform& fake) {
@@ -155,6 +172,7 @@ const char* ScenarioName(Scenario scenario) {
     case Scenario::kBaseFresh: return "base edition, fresh documents";
     case Scenario::kBaseRerunReadOnly: return "base edition, re-run over read-only archives";
     case Scenario::kExpansionWithSetData: return "expansion edition, set-data file, read-only base record";
+    case Scenario::kBaseFreshBig5Documents: return "base edition, fresh documents folder with a Big5 name";
     }
     return "?";
 }
@@ -164,6 +182,7 @@ std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info) {
     case Scenario::kBaseFresh: return "BaseFresh";
     case Scenario::kBaseRerunReadOnly: return "BaseRerunReadOnly";
     case Scenario::kExpansionWithSetData: return "ExpansionWithSetData";
+    case Scenario::kBaseFreshBig5Documents: return "BaseFreshBig5Documents";
     }
     return "Unknown";
 }
@@ -173,6 +192,7 @@ void BuildScene(FakePlatform& fake, Scenario scenario) {
     case Scenario::kBaseFresh: BuildBaseFresh(fake); break;
     case Scenario::kBaseRerunReadOnly: BuildBaseRerun(fake); break;
     case Scenario::kExpansionWithSetData: BuildExpansion(fake); break;
+    case Scenario::kBaseFreshBig5Documents: BuildBaseFreshBig5(fake); break;
     }
 }
 
@@ -187,13 +207,15 @@ bool IsTemporary(const std::string& path) {
     return path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-bool IsGameData(const std::string& path) { return path.rfind(kGameDataPrefix, 0) == 0 && !IsTemporary(path); }
+bool IsGameData(const std::string& path) { return UnderGameData(path) && !IsTemporary(path); }
 
 Disk StagedArchives(Scenario scenario) {
     Disk staged;
-    if (scenario != Scenario::kBaseFresh) return staged;
+    if (scenario != Scenario::kBaseFresh && scenario != Scenario::kBaseFreshBig5Documents) return staged;
+    const std::string documents =
+        scenario == Scenario::kBaseFresh ? test_scene::kDocumentsFolder : kBig5DocumentsFolder;
     for (int i = 0; i < kFaceArchiveCount; ++i) {
-        staged[test_scene::InDocuments(FaceArchivePaths[i])] = PatchableGame().sourceArchives[i];
+        staged[documents + "\\" + FaceArchivePaths[i]] = PatchableGame().sourceArchives[i];
     }
     return staged;
 }
@@ -214,7 +236,7 @@ std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after,
             if (!SameContent(before, path, content) && !SameContent(after, path, content) && !stagedCopy) {
                 paths.push_back(path);
             }
-        } else if (path.rfind(kGameDataPrefix, 0) != 0 && !SameContent(before, path, content)) {
+        } else if (!UnderGameData(path) && !SameContent(before, path, content)) {
             paths.push_back(path);
         }
     }

@@ -20,6 +20,9 @@ enum class Scenario {
     kBaseRerunReadOnly,    // base edition, over what a first run left (read-only)
     kExpansionWithSetData, // expansion, the player's own writable archives,
                            // a set-data file and a read-only base record
+    kBaseFreshBig5Documents,  // as kBaseFresh, with the documents folder
+                              // C:\Users\許志明\許功蓋的文件 (names whose
+                              // characters end with the byte 0x5C)
 };
 const char* ScenarioName(Scenario scenario);
 // The scenario as a test name suffix (letters only, as GoogleTest wants).
@@ -30,14 +33,15 @@ constexpr Scenario kScenarios[] = {Scenario::kBaseFresh, Scenario::kBaseRerunRea
 // Registry, game folder, payload and documents for `scenario`.
 void BuildScene(platform::fake::FakePlatform& fake, Scenario scenario);
 
-// The game's folder under the documents; what the installer may change.
-extern const char kGameDataPrefix[];  // "C:\\Users\\u\\Documents\\ZAVO"
+// The documents folder of kBaseFreshBig5Documents, in code page 950.
+extern const char kBig5DocumentsFolder[];
 
 // Content of every file by path (case as stored); folders map to nullopt.
 using Disk = std::map<std::string, std::optional<std::vector<std::uint8_t>>>;
 Disk Snapshot(const platform::fake::FakePlatform& fake);
 
-// Game data: the files under kGameDataPrefix that are not temporary (.$$$).
+// Game data: the files under the game's folder in the documents folder ("ZAVO")
+// that are not temporary (.$$$).
 bool IsGameData(const std::string& path);
 bool IsTemporary(const std::string& path);
 
@@ -46,8 +50,8 @@ bool IsTemporary(const std::string& path);
 Disk StagedArchives(Scenario scenario);
 
 // Paths of game data whose content is none of `before`, `after` or (for the
-// paths it holds) `staged`, and entries outside kGameDataPrefix that differ
-// from `before`.
+// paths it holds) `staged`, and entries outside the game's documents folder
+// that differ from `before`.
 std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged,
                                           const Disk& now);
 

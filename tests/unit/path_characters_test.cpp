@@ -1,0 +1,75 @@
+#include "install/PathCharacters.h"
+
+#include "platform/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+platform::AnsiCodePage CodePage(std::uint32_t number) {
+    platform::fake::FakePlatform fake;
+    fake.SetAnsiCodePage(number);
+    platform::AnsiCodePage codePage;
+    EXPECT_TRUE(fake.GetAnsiCodePage(&codePage));
+    EXPECT_EQ(codePage.number, number);
+    return codePage;
+}
+
+struct LayoutCase {
+    const char* name;
+    std::uint32_t codePage;
+    std::string path;
+    std::size_t rootLength;
+    std::vector<std::size_t> folderEnds;
+    bool endsWithBackslash;
+};
+void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
+
+class LayOutPathTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(LayOutPathTest, FindsTheRootAndTheBackslashCharacters) {
+    const LayoutCase& c = GetParam();
+    const std::optional<PathLayout> layout = LayOutPath(CodePage(c.codePage), c.path);
+    ASSERT_TRUE(layout.has_value());
+    EXPECT_EQ(layout->rootLength, c.rootLength);
+    EXPECT_EQ(layout->folderEnds, c.folderEnds);
+    EXPECT_EQ(layout->endsWithBackslash, c.endsWithBackslash);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, LayOutPathTest,
+    ::testing::Values(
+        LayoutCase{"Drive", 950, "C:\\a\\b", 3, {5}, false},
+        LayoutCase{"DriveRootOnly", 950, "C:\\", 3, {}, true},
+        LayoutCase{"DriveRelative", 950, "C:a\\b\\", 2, {4, 6}, true},
+        LayoutCase{"CurrentDriveRoot", 950, "\\a\\", 1, {3}, true},
+        LayoutCase{"Relative", 950, "a\\b\\", 0, {2, 4}, true},
+        LayoutCase{"Share", 950, "\\\\srv\\docs\\a\\", 11, {13}, true},
+        LayoutCase{"ShareWithoutBackslash", 950, "\\\\srv\\docs", 10, {}, false},
+        LayoutCase{"ServerOnly", 950, "\\\\srv\\", 6, {}, true},
+        LayoutCase{"LongDrive", 950, "\\\\?\\C:\\a\\b", 7, {9}, false},
+        LayoutCase{"LongShare", 950, "\\\\?\\UNC\\srv\\docs\\a\\", 17, {19}, true},
+        LayoutCase{"LongVolume", 950, "\\\\?\\Volume{1}\\a\\", 14, {16}, true},
+        // 許 is B3 5C, 功 A5 5C: their second byte separates nothing.
+        LayoutCase{"Big5", 950, "C:\\\xB3\x5C\xA5\x5C\\\xB3\x5C", 3, {8}, false},
+        LayoutCase{"Big5ShareNames", 950, "\\\\\xB3\x5C\\\xB3\x5C\\a", 8, {}, false},
+        LayoutCase{"Gbk", 936, "C:\\\x81\x5C\\", 3, {6}, true},
+        LayoutCase{"ShiftJis", 932, "C:\\\x95\x5C\x83\x5C", 3, {}, false},
+        // In code page 932, A0 to DF are single-byte characters (half-width kana).
+        LayoutCase{"ShiftJisKanaThenBackslash", 932, "C:\\\xB3\\\xB3", 3, {5}, false},
+        LayoutCase{"Cp1252", 1252, "C:\\\xB3\x5C\xA5\x5C", 3, {5, 7}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LayOutPath, RefusesAPathThatEndsWithHalfACharacter) {
+    EXPECT_FALSE(LayOutPath(CodePage(950), "C:\\a\\\xB3").has_value());
+    EXPECT_FALSE(LayOutPath(CodePage(932), "C:\\\x95").has_value());
+    EXPECT_TRUE(LayOutPath(CodePage(932), "C:\\\xB3").has_value()) << "a half-width kana is whole";
+    EXPECT_TRUE(LayOutPath(CodePage(1252), "C:\\a\\\xB3").has_value());
+}
+
+}  // namespace
