@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12, as root. Does nothing
-# (and reaches no network) when everything is present already.
+# Installs what building and testing need on Debian 12, as root, and
+# generates the zh_TW.UTF-8 locale, without which Wine runs with code page
+# 1252 instead of 950 and says nothing. Does nothing (and reaches no network)
+# when everything is present already.
 set -euo pipefail
 
 packages=(
@@ -10,21 +12,39 @@ packages=(
   wine wine64 xvfb xauth fonts-arphic-uming locales
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [[ ${#missing[@]} -eq 0 ]]; then
-  exit 0
-fi
+readonly wine_locale="zh_TW.UTF-8"
 
-if [[ $(id -u) -ne 0 ]]; then
-  echo "install-deps: missing packages: ${missing[*]} (run this as root to install them)" >&2
-  exit 1
-fi
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update
-# With recommends: the Wine that the tests were measured with brings its
-# fonts and libraries that way.
-apt-get install -y "${missing[@]}"
+install_packages() {
+  local missing=() package
+  for package in "${packages[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+  [[ ${#missing[@]} -eq 0 ]] && return
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "install-deps: missing packages: ${missing[*]} (run this as root to install them)" >&2
+    exit 1
+  fi
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  # With recommends: the Wine that the tests were measured with brings its
+  # fonts and libraries that way.
+  apt-get install -y "${missing[@]}"
+}
+
+# `locale -a` spells UTF-8 as "utf8".
+has_locale() { locale -a 2>/dev/null | grep -qix "zh_TW.utf8"; }
+
+generate_locale() {
+  has_locale && return
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "install-deps: the locale $wine_locale is missing (run this as root to generate it)" >&2
+    exit 1
+  fi
+  echo "install-deps: generating the locale $wine_locale"
+  localedef -i zh_TW -f UTF-8 "$wine_locale"
+  has_locale || { echo "install-deps: the locale $wine_locale could not be generated" >&2; exit 1; }
+}
+
+install_packages
+generate_locale

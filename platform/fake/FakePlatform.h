@@ -121,7 +121,9 @@ public:
 
     // The system's ANSI code page: 1252, 950 (the start), 936 or 932. Names
     // split and compare by its characters, as Windows reads them. Other
-    // numbers are a bug in the test and change nothing.
+    // numbers are a bug in the test and change nothing. Set it before the
+    // scene: Windows stores names as characters, the double as the bytes it
+    // was given.
     void SetAnsiCodePage(std::uint32_t number);
 
     // Documents folder; nullopt makes the lookup fail. It starts as

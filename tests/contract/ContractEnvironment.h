@@ -35,6 +35,9 @@ public:
                                   const std::vector<std::uint8_t>& bytes) = 0;
     // The local time's offset from UTC, when this environment knows it.
     virtual std::optional<int> UtcOffsetMinutes() = 0;
+    // Makes `number` the system's ANSI code page where this environment can
+    // choose it (the double); elsewhere true only when it is that one already.
+    virtual bool UseAnsiCodePage(std::uint32_t number) = 0;
     // True under Wine, which differs from Windows in a few rules the double
     // follows (the tests that check those rules skip there).
     virtual bool UnderWine() = 0;

@@ -25,6 +25,11 @@ public:
         fake_.SetRegistryValue(subKey.empty() ? key_ : key_ + "\\" + subKey, name, bytes, type);
     }
     std::optional<int> UtcOffsetMinutes() override { return kTaipeiOffsetMinutes; }
+    bool UseAnsiCodePage(std::uint32_t number) override {
+        fake_.SetAnsiCodePage(number);
+        platform::AnsiCodePage codePage;
+        return fake_.GetAnsiCodePage(&codePage) && codePage.number == number;
+    }
     bool UnderWine() override { return false; }
 
 private:

@@ -59,6 +59,7 @@ public:
         EXPECT_FALSE(error) << "cannot create " << folder.string() << ": " << error.message();
         folder_ = folder.string();
         if (folder_.back() != '\\') folder_ += '\\';
+        ExpectRequestedCodePage();
         RunReg("delete \"HKCU\\" + key_ + "\" /f");
         EXPECT_TRUE(RunReg("add \"HKCU\\" + key_ + "\" /f")) << "cannot create HKCU\\" << key_;
     }
@@ -87,6 +88,8 @@ public:
         return std::atoi(minutes);
     }
 
+    bool UseAnsiCodePage(std::uint32_t number) override { return ::GetACP() == number; }
+
     // Wine keeps a key of its own settings in every user's registry.
     bool UnderWine() override {
         platform::RegKey key = 0;
@@ -98,6 +101,15 @@ public:
     }
 
 private:
+    // The runner states the code page it started the program with; Wine
+    // falls back to 1252 in silence when the locale for it is missing.
+    static void ExpectRequestedCodePage() {
+        const char* requested = std::getenv("AW_TEST_ANSI_CODE_PAGE");
+        if (requested == nullptr || *requested == '\0') return;
+        EXPECT_EQ(static_cast<unsigned>(std::atoi(requested)), ::GetACP())
+            << "the system's code page is not the one the runner asked for: is its locale generated?";
+    }
+
     // Read-only files must be made writable before they can be removed.
     void RemoveFolder(const fs::path& folder) {
         std::error_code error;

@@ -27,6 +27,15 @@ e2e_begin() { # case-name installer.exe e2e_driver.exe
   scratch="$(mktemp -d)"
   trap e2e_end EXIT
   "$run_in_wine" --prefix "$prefix" --reset
+  expect_code_page "${AW_E2E_CODE_PAGE:-950}"
+}
+
+# Wine picks the code page from the locale and says nothing when it cannot:
+# a test must not pass while it looks at the wrong one.
+expect_code_page() { # number
+  drive code-page
+  [[ "$(value_of acp)" == "$1" ]] ||
+    fail "Wine runs with code page '$(value_of acp)', the test needs $1 (is the locale ${AW_WINE_LOCALE:-zh_TW.UTF-8} generated? run tools/install-deps.sh)"
 }
 
 # A prefix is kept after a failure (or with keep_prefix=1), for a look at
@@ -204,16 +213,16 @@ stop_stand_ins() {
   background_pids=()
 }
 
-# A demo installation of the game in the prefix: the registry keys of one
-# edition (patch level 2 unless given), the game executable (dated 2012
+# A demo installation of the game in the prefix (in C:\Games\$demo_game_folder
+# when that is set): the registry keys of one edition (patch level 2 unless given), the game executable (dated 2012
 # unless given) and three small but well-formed face archives. Sets game_dir
 # (Unix path), product_key, and the documents paths documents and game_data.
 set_up_demo_game() { # base|expansion [patch-level [executable-date]]
   local game_folder game_exe size drive_c patch_level="${2:-2}" exe_date="${3:-2012-06-01 12:00:00}"
   if [[ $1 == base ]]; then
-    product_key="Vantaris77 Tc"; game_folder="Vantaris77"; game_exe="VANT77.exe"
+    product_key="Vantaris77 Tc"; game_folder="${demo_game_folder:-Vantaris77}"; game_exe="VANT77.exe"
   else
-    product_key="Vantaris77QX Tc"; game_folder="Vantaris77QX"; game_exe="VANT77QX.exe"
+    product_key="Vantaris77QX Tc"; game_folder="${demo_game_folder:-Vantaris77QX}"; game_exe="VANT77QX.exe"
   fi
   drive_c="$("$run_in_wine" --prefix "$prefix" --drive-c)"
   game_dir="$drive_c/Games/$game_folder"

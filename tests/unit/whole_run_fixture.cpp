@@ -21,8 +21,8 @@ namespace {
 
 // The game's folder under each scene's documents folder; a scene has one.
 bool UnderGameData(const std::string& path) {
-    for (const std::string documents : {std::string(test_scene::kDocumentsFolder), std::string(kBig5DocumentsFolder)}) {
-        if (path.rfind(documents + "\\ZAVO", 0) == 0) return true;
+    for (const char* documents : {test_scene::kDocumentsFolder, kBig5DocumentsFolder}) {
+        if (path.rfind(std::string(documents) + "\\ZAVO", 0) == 0) return true;
     }
     return false;
 }

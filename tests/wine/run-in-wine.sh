@@ -42,6 +42,15 @@ for tool in wine wineserver Xvfb setpriv flock; do
   command -v "$tool" >/dev/null || die "'$tool' is missing: run tools/install-deps.sh"
 done
 
+# Without the Linux locale Wine silently falls back to code page 1252, and no
+# test would see the code page it asked for.
+ensure_locale() {
+  local wanted
+  wanted="$(tr '[:upper:]' '[:lower:]' <<<"${wine_locale/UTF-8/utf8}")"
+  locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | grep -qxF "$wanted" ||
+    die "the locale $wine_locale is missing, so Wine would not use its code page: run tools/install-deps.sh"
+}
+
 ensure_user() {
   id -u "$wine_user" >/dev/null 2>&1 && return
   useradd --system --user-group --no-create-home --home-dir /nonexistent \
@@ -202,6 +211,7 @@ main() {
   esac
 
   [[ $# -ge 1 ]] || die "no program given"
+  ensure_locale
   program="$(realpath "$1")"; shift
   [[ -f $program ]] || die "no such program: $program"
 

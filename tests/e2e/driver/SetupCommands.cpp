@@ -133,4 +133,9 @@ int SetReadOnly(const char* path) {
     return set ? 0 : 2;
 }
 
+int PrintCodePage() {
+    Line("acp", static_cast<long long>(GetACP()));
+    return 0;
+}
+
 }  // namespace driver

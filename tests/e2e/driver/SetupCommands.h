@@ -8,5 +8,8 @@ namespace driver {
 int RegSet(int count, char** arguments);
 int SetFileTimeUtc(const char* path, const char* dateTime);
 int SetReadOnly(const char* path);
+// The system's ANSI code page, as acp=NUMBER: names given on the command line
+// arrive in it.
+int PrintCodePage();
 
 }  // namespace driver

@@ -11,6 +11,7 @@
 //   e2e_driver reg-set KEY NAME sz|dword|qword|binary DATA [KEY NAME TYPE DATA]...
 //   e2e_driver set-file-time PATH "YYYY-MM-DD hh:mm:ss"      (UTC)
 //   e2e_driver set-readonly PATH
+//   e2e_driver code-page
 //   e2e_driver hold-file PATH
 //   e2e_driver [--exe NAME] unattended SECONDS [--kill-after MS] [--poke SEED]
 #include "DialogCommands.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
     if (command == "reg-set") return driver::RegSet(rest, args);
     if (command == "set-file-time" && rest == 2) return driver::SetFileTimeUtc(args[0], args[1]);
     if (command == "set-readonly" && rest == 1) return driver::SetReadOnly(args[0]);
+    if (command == "code-page" && rest == 0) return driver::PrintCodePage();
     if (command == "hold-file" && rest == 1) return driver::HoldFile(args[0]);
     if (command == "unattended" && rest >= 1) {
         driver::UnattendedOptions options;

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Folders named in Big5 with characters whose second byte is 0x5C, the
+# backslash (許 B3 5C, 功 A5 5C, 蓋 BB 5C), under code page 950: the base
+# edition installs completely, byte for byte like any other run, and no
+# folder appears anywhere but inside the documents folder.
+#   installs_with_big5_names.sh CASE INSTALLER.exe E2E_DRIVER.exe
+# Cases:
+#   documents_in_read_only_parent  documents folder 許功蓋的文件 in a folder the player may not write
+#   documents_ending_with_xu       documents folder 我的文件許
+#   game_folder                    the game installed in C:\Games\許功蓋遊戲
+source "$(dirname "$0")/lib.sh"
+case_name="$1"
+shift
+e2e_begin "big5_$case_name" "$@"
+readonly user_shell_folders='Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+
+# Points the shell's documents folder at a new folder beside the usual one.
+use_documents_folder() { # name
+  local profile
+  profile="$(dirname "$documents")"
+  documents="$profile/$1"
+  mkdir "$documents"
+  give_to_wine_user "$documents"
+  game_data="$documents/ZAVO/Vantaris77 Tc"
+  # The driver receives the name in code page 950 and stores it as such.
+  drive reg-set "$user_shell_folders" Personal sz "$(wine_run --wine-path "$documents")"
+  expect reg_set ok
+}
+
+# Every folder of the prefix's drive C: outside the documents folder.
+folders_outside_documents() {
+  local drive_c
+  drive_c="$(wine_run --drive-c)"
+  (cd "$drive_c" && find . -type d | LC_ALL=C sort) |
+    grep -vxF "./${documents#"$drive_c/"}" | grep -vF "./${documents#"$drive_c/"}/" || true
+}
+
+case "$case_name" in
+documents_in_read_only_parent) demo_game_folder="" ;;
+documents_ending_with_xu) demo_game_folder="" ;;
+game_folder) demo_game_folder="許功蓋遊戲" ;;
+*) fail "unknown case $case_name" ;;
+esac
+set_up_demo_game base
+case "$case_name" in
+documents_in_read_only_parent) use_documents_folder "許功蓋的文件" ;;
+documents_ending_with_xu) use_documents_folder "我的文件許" ;;
+esac
+folders_outside_documents >"$scratch/folders_before"
+profile_dir="$(dirname "$documents")"
+[[ $case_name == documents_in_read_only_parent ]] && chmod a-w "$profile_dir"
+
+start_installer
+expect_progress_dialog
+expect_box "將安裝碧潮紀行 本體專用資料。"
+press_ok
+expect_box "已完成 addonwarlord1 的安裝"
+expect dialog_bar_pos 12
+press_ok
+expect_exit "$installer_pid" "the installer" 0
+expect_no_installer_windows
+chmod u+w "$profile_dir"
+
+for size in L M S; do expect_patched_archive "$size"; done
+cmp "$repo_root/resources/payload/record_base.bin" "$game_data/EDIT/BUSHOU/addonwarlord1.77B" ||
+  fail "record file differs from the payload"
+expect_files_in_game_data EDIT/BUSHOU/addonwarlord1.77B GRP/EDIT_KAO_L.V77 GRP/EDIT_KAO_M.V77 GRP/EDIT_KAO_S.V77
+expect_read_only "$game_data/EDIT/BUSHOU/addonwarlord1.77B" "$game_data"/GRP/EDIT_KAO_?.V77
+folders_outside_documents >"$scratch/folders_after"
+diff "$scratch/folders_before" "$scratch/folders_after" >&2 ||
+  fail "folders appeared or went outside the documents folder"
+echo "PASS"
