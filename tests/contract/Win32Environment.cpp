@@ -88,7 +88,7 @@ public:
         return std::atoi(minutes);
     }
 
-    bool UseAnsiCodePage(std::uint32_t number) override { return ::GetACP() == number; }
+    bool UseAnsiCodePage(std::uint32_t number) override { return SystemCodePage() == number; }
 
     // Wine keeps a key of its own settings in every user's registry.
     bool UnderWine() override {
@@ -103,10 +103,15 @@ public:
 private:
     // The runner states the code page it started the program with; Wine
     // falls back to 1252 in silence when the locale for it is missing.
-    static void ExpectRequestedCodePage() {
+    std::uint32_t SystemCodePage() {
+        platform::AnsiCodePage codePage;
+        return os_.GetAnsiCodePage(&codePage) ? codePage.number : 0;
+    }
+
+    void ExpectRequestedCodePage() {
         const char* requested = std::getenv("AW_TEST_ANSI_CODE_PAGE");
         if (requested == nullptr || *requested == '\0') return;
-        EXPECT_EQ(static_cast<unsigned>(std::atoi(requested)), ::GetACP())
+        EXPECT_EQ(static_cast<std::uint32_t>(std::atoi(requested)), SystemCodePage())
             << "the system's code page is not the one the runner asked for: is its locale generated?";
     }
 

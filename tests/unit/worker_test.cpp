@@ -68,6 +68,19 @@ TEST_F(InstallWorkerTest, GameNotInstalledReportsOnlyThatAndTouchesNothing) {
     EXPECT_TRUE(os_->MessageBoxes().empty());
 }
 
+// A documents folder the code page cannot name: the run stops before it
+// writes anything, anywhere.
+TEST_F(InstallWorkerTest, DocumentsFolderWithoutAnAnsiNameStopsTheRunWith105) {
+    test_scene::InstallGame(*os_, Edition::Base, PatchableGame());
+    os_->AddFolder("C:\\work");  // where relative paths would land
+    os_->SetPersonalFolderWithoutAnsiName();
+    const auto before = os_->ListAll();
+    EXPECT_EQ(Run(), std::vector<Post>{Error(kErrorDocumentsFolder)});
+    EXPECT_EQ(os_->ListAll(), before);
+    EXPECT_EQ(os_->Calls(platform::fake::Op::CreateDirectory), 0u);
+    EXPECT_EQ(os_->Calls(platform::fake::Op::CopyFile), 0u);
+}
+
 TEST_F(InstallWorkerTest, FreshBaseInstallationCopiesPatchesAndCompletes) {
     test_scene::InstallGame(*os_, Edition::Base, PatchableGame());
     EXPECT_EQ(Run(), Then(Steps(12), Done()));
