@@ -5,6 +5,7 @@
 #include "install/InstallWorker.h"
 
 #include <clocale>
+#include <cstdint>
 
 namespace {
 constexpr char kGameWindowClass[] = "ZAVO_VANTARIS_77_WINDOW";
@@ -86,7 +87,10 @@ CKestrelApp::Admission CKestrelApp::Admit() {
     }
 
     m_hMutex = os.CreateMutex(kInstanceMutexName);
-    if (os.LastError() == platform::win::kErrorAlreadyExists) {
+    const std::uint32_t error = os.LastError();
+    // A copy started with administrator rights holds a mutex that a normal
+    // copy may not open: the name exists all the same.
+    if (error == platform::win::kErrorAlreadyExists || (m_hMutex == 0 && error == platform::win::kErrorAccessDenied)) {
         // Only the name marks the other copy; our handle to it is not kept.
         if (m_hMutex != 0) os.CloseMutex(m_hMutex);
         m_hMutex = 0;

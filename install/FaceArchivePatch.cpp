@@ -4,7 +4,7 @@
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
 #include "install/ProgressDialogLink.h"
-#include "install/ReplaceFile.h"
+#include "install/RetryPolicy.h"
 #include "platform/Platform.h"
 #include "platform/framework/CFile.h"
 
@@ -117,7 +117,10 @@ bool PatchCopy(const fa::PatchPlan& plan, int index, const std::uint8_t* image) 
     if (!BuildArchivePaths(index, paths) || !MakeFreshCopy(paths)) return false;
     {
         CFile file;
-        if (!file.Open(paths.temp.c_str(), CFile::modeReadWrite | CFile::typeBinary)) return false;
+        // The copy was made a moment ago, which is when scanners look at it.
+        if (!RetryWhileHeld([&] { return file.Open(paths.temp.c_str(), CFile::modeReadWrite | CFile::typeBinary); })) {
+            return false;
+        }
         try {
             if (!PatchOpenCopy(file, plan, image)) return false;
             file.Flush();

@@ -5,6 +5,7 @@
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
 #include "install/ProgressDialogLink.h"
+#include "install/RetryPolicy.h"
 #include "platform/Platform.h"
 #include "platform/framework/CFile.h"
 
@@ -20,7 +21,11 @@ enum class Staged { AlreadyThere, Copied, Failed };
 
 bool FlushToDisk(const std::string& path) {
     platform::CFile file;
-    if (!file.Open(path.c_str(), platform::CFile::modeReadWrite | platform::CFile::typeBinary)) return false;
+    const auto open = [&] {
+        return file.Open(path.c_str(), platform::CFile::modeReadWrite | platform::CFile::typeBinary);
+    };
+    // A fresh copy is what scanners look at first.
+    if (!RetryWhileHeld(open)) return false;
     try {
         file.Flush();
         file.Close();
@@ -42,7 +47,7 @@ Staged CopyDurably(const std::string& source, const std::string& temp, const std
     // The copy carries over the source's attributes.
     Os().SetFileAttributes(temp.c_str(), win::kFileAttributeArchive);
     if (!FlushToDisk(temp)) return Staged::Failed;
-    if (Os().MoveFileEx(temp.c_str(), target.c_str(), 0)) return Staged::Copied;
+    if (RetryWhileHeld([&] { return Os().MoveFileEx(temp.c_str(), target.c_str(), 0); })) return Staged::Copied;
     return Os().LastError() == win::kErrorAlreadyExists ? Staged::AlreadyThere : Staged::Failed;
 }
 

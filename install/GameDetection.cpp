@@ -57,7 +57,10 @@ private:
 bool LocalLastWriteYear(const std::string& path, std::uint16_t* year) {
     if (path.size() > kMaxPathBytes) return false;
     namespace win = platform::win;
-    ScopedFile file(platform::Os().CreateFile(path.c_str(), win::kGenericRead, 0, win::kOpenExisting,
+    // Only the time is read, so whoever else reads or writes the file (a
+    // scanner, the game's own updater) is no reason to fail.
+    constexpr std::uint32_t kShareAll = win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete;
+    ScopedFile file(platform::Os().CreateFile(path.c_str(), win::kGenericRead, kShareAll, win::kOpenExisting,
                                               win::kFileAttributeNormal));
     if (!file.IsOpen()) return false;
     platform::FileTime lastWrite;

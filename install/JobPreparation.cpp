@@ -50,7 +50,8 @@ bool PrepareJobStep(InstallJob& job) {
     ShowInstallerMessageBox(expansion ? texts::kInstallingExpansionData.cp950 : texts::kInstallingBaseData.cp950);
     FillJob(job, expansion);
     PostToProgressDialog(WM_INSTALL_STEP, 0);
-    // The set-data flag never fails the installation.
-    if (expansion) FlagSetDataRecord();
+    // A set-data file that is there but stays unflagged would be a failure
+    // told as success; without the file there is nothing to flag.
+    if (expansion && FlagSetDataRecord() == SetDataFlagResult::kFailed) return Fail(kErrorSetDataFlag);
     return true;
 }

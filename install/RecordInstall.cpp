@@ -4,7 +4,7 @@
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
 #include "install/ProgressDialogLink.h"
-#include "install/ReplaceFile.h"
+#include "install/RetryPolicy.h"
 #include "platform/Platform.h"
 #include "platform/framework/CFile.h"
 
@@ -25,7 +25,11 @@ int Fail(int code) {
 // what was written then stays in the temporary file and goes no further.
 bool WriteTemporaryRecord(const std::string& path, const InstallJob& job) {
     CFile file;
-    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::typeBinary)) return false;
+    // A temporary file left by an earlier run may be being looked at.
+    const auto create = [&] {
+        return file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::typeBinary);
+    };
+    if (!RetryWhileHeld(create)) return false;
     try {
         file.Write(job.pRecordData, job.dwRecordSize);
         file.Flush();

@@ -15,8 +15,8 @@ public:
 
     long Open(platform::RegKey parent, const char* name) {
         platform::RegKey opened = 0;
-        const long status =
-            platform::Os().RegOpenKeyEx(parent, name, 0, platform::win::kKeyAllAccess, &opened);
+        // Nothing is written: a key the user may read but not write is as good.
+        const long status = platform::Os().RegOpenKeyEx(parent, name, 0, platform::win::kKeyRead, &opened);
         if (status == 0) key_ = opened;
         return status;
     }

@@ -3,6 +3,7 @@
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
 #include "install/ProgressDialogLink.h"
+#include "install/RetryPolicy.h"
 #include "platform/Platform.h"
 #include "platform/framework/CFile.h"
 
@@ -31,6 +32,10 @@ constexpr int kMaxExtraStatusReads = 2;
 constexpr std::int64_t kStatusEndToNumber = -12;
 constexpr std::int64_t kNumberEndToStatus = 4;
 constexpr std::int64_t kRecordEndToName = 36;
+
+bool IsAbsent(std::uint32_t openError) {
+    return openError == win::kErrorFileNotFound || openError == win::kErrorPathNotFound;
+}
 
 bool IsValidStatus(std::int32_t value) { return value >= kLowestStatus && value <= kHighestStatus; }
 
@@ -86,26 +91,32 @@ void WalkRecords(CFile& file) {
 
 }  // namespace
 
-int FlagSetDataRecord() {
+SetDataFlagResult FlagSetDataRecord() {
     std::string root;
     GetDocumentsRoot(root);
     // Without the documents folder the path would be relative to the working
-    // directory.
-    if (root.empty()) return 0;
+    // directory, and whether the file is there cannot be told.
+    if (root.empty()) return SetDataFlagResult::kFailed;
     const std::string path = root + kSetDataFolder + kSetDataFileName;
+    if (path.size() >= CFile::kMaxPath) return SetDataFlagResult::kFailed;
     Os().SetFileAttributes(path.c_str(), win::kFileAttributeArchive);
     {
         CFile file;
-        if (!file.Open(path.c_str(), CFile::modeReadWrite | CFile::typeBinary)) return 0;
+        // Shares nothing: the game must not read the record half written.
+        if (!RetryWhileHeld([&] { return file.Open(path.c_str(), CFile::modeReadWrite | CFile::typeBinary); })) {
+            return IsAbsent(Os().LastError()) ? SetDataFlagResult::kNoFile : SetDataFlagResult::kFailed;
+        }
         try {
             WalkRecords(file);
             file.Flush();
             file.Close();
         } catch (const platform::CFileException&) {
-            // Nobody acts on this flag's outcome; the file is closed by its
-            // owner and the installation goes on.
+            // The flag may or may not have been written; the walk is simply
+            // made again by the next run, since writing the flag twice
+            // changes nothing.
+            return SetDataFlagResult::kFailed;
         }
     }
     PostToProgressDialog(WM_INSTALL_STEP, 0);
-    return 1;
+    return SetDataFlagResult::kWalked;
 }

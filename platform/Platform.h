@@ -231,7 +231,9 @@ public:
 
     // --- Named mutex --------------------------------------------------------
     // Returns the handle (0 on failure); LastError() is kErrorAlreadyExists
-    // when the name was already taken, also on success.
+    // when the name was already taken, also on success. A name taken by a
+    // process whose object this user may not open (an elevated one) gives 0
+    // and kErrorAccessDenied.
     virtual MutexHandle CreateMutex(const char* name) = 0;
     virtual bool ReleaseMutex(MutexHandle mutex) = 0;
     virtual bool CloseMutex(MutexHandle mutex) = 0;

@@ -9,6 +9,8 @@ namespace {
 using detail::Entry;
 using detail::ResolvedPath;
 
+constexpr std::uint32_t kDeleteAccess = 0x10000;
+constexpr std::uint32_t kShareAll = win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete;
 constexpr std::uint32_t kSettableAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
 
 // Resolves a path given by a test; a malformed one is a bug in the test.
@@ -245,6 +247,8 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::CopyFile)) return false;
     detail::FakeState& s = *state_;
+    s.MeetBriefHolds(source);
+    s.MeetBriefHolds(target);
     ResolvedPath from;
     const std::shared_ptr<Entry> original = ExistingEntry(s, source, &from);
     if (!original) return false;
@@ -252,8 +256,7 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
         s.SetError(win::kErrorAccessDenied);
         return false;
     }
-    const std::uint32_t everyShare = win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete;
-    if (const std::uint32_t error = s.CheckShare(*original, win::kGenericRead, everyShare)) {
+    if (const std::uint32_t error = s.CheckShare(*original, win::kGenericRead, kShareAll)) {
         s.SetError(error);
         return false;
     }
@@ -286,6 +289,7 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
     existing->attributes = original->attributes;
     existing->lastWrite = original->lastWrite;
     if (s.durability) s.durability->Copied(to.key, existing.get(), existing->bytes);
+    s.WatchChangedFile(existing);
     return true;
 }
 
@@ -310,6 +314,8 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::MoveFileEx)) return false;
     detail::FakeState& s = *state_;
+    s.MeetBriefHolds(source);
+    s.MeetBriefHolds(target);
     ResolvedPath from;
     const std::shared_ptr<Entry> moving = ExistingEntry(s, source, &from);
     if (!moving) return false;
@@ -323,7 +329,8 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
     std::uint32_t error = 0;
     if (from.leaf.empty()) {
         error = win::kErrorAccessDenied;
-    } else if (s.IsOpen(*moving)) {
+    } else if (s.CheckShare(*moving, kDeleteAccess, kShareAll) != 0) {
+        // A rename opens the file for deletion: every holder must share that.
         error = win::kErrorSharingViolation;
     } else if (from.key[0] != to.key[0]) {
         error = detail::kErrorNotSameDevice;
@@ -352,6 +359,7 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
 bool FakePlatform::DeleteFile(const char* path) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::DeleteFile)) return false;
+    state_->MeetBriefHolds(path);
     ResolvedPath resolved;
     const std::shared_ptr<Entry> entry = ExistingEntry(*state_, path, &resolved);
     if (!entry) return false;

@@ -96,7 +96,8 @@ FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::
         if (durability) durability->Created(resolved.key, entry.get());
     }
     const FileHandle handle = NewHandle();
-    openFiles[handle] = OpenFile{entry, access, share, 0};
+    const bool made = !existed || disposition == win::kCreateAlways || disposition == win::kTruncateExisting;
+    openFiles[handle] = OpenFile{entry, access, share, 0, made};
     // Windows reports an existing file to CREATE_ALWAYS and OPEN_ALWAYS on success.
     const bool reportsExisting = disposition == win::kCreateAlways || disposition == win::kOpenAlways;
     SetError(reportsExisting && existed ? win::kErrorAlreadyExists : 0);
@@ -109,15 +110,76 @@ FileHandle FakePlatform::HoldOpen(const std::string& path, std::uint32_t access,
     return state_->Open(path.c_str(), access, shareMode, win::kOpenExisting, 0, &error);
 }
 
+FileHandle FakePlatform::HoldOpenForAttempts(const std::string& path, std::uint32_t access, std::uint32_t shareMode,
+                                             int attempts) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::uint32_t error = 0;
+    const FileHandle handle = state_->Open(path.c_str(), access, shareMode, win::kOpenExisting, 0, &error);
+    if (handle != kInvalidFile) {
+        state_->openFiles[handle].changedFile = false;
+        state_->briefHolds[handle] = detail::BriefHold{attempts, false};
+    }
+    return handle;
+}
+
 void FakePlatform::Release(FileHandle handle) {
     std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->openFiles.erase(handle);
+    state_->CloseHandleOf(handle);
+}
+
+void FakePlatform::WatchNewFiles(std::uint32_t access, std::uint32_t shareMode, int attempts) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->watcher = detail::NewFileWatcher{access, shareMode, attempts};
+}
+
+void detail::FakeState::CloseHandleOf(FileHandle handle) {
+    openFiles.erase(handle);
+    briefHolds.erase(handle);
+}
+
+void detail::FakeState::MeetBriefHolds(const char* path) {
+    if (briefHolds.empty()) return;
+    detail::ResolvedPath resolved;
+    if (detail::ResolvePath(path, &resolved) != 0) return;
+    const std::shared_ptr<Entry> entry = Find(resolved.key);
+    if (!entry) return;
+    for (auto hold = briefHolds.begin(); hold != briefHolds.end();) {
+        const auto open = openFiles.find(hold->first);
+        if (open == openFiles.end() || open->second.entry != entry) {
+            ++hold;
+        } else if (hold->second.attemptsLeft <= 0) {
+            openFiles.erase(open);
+            hold = briefHolds.erase(hold);
+        } else {
+            --hold->second.attemptsLeft;
+            ++hold;
+        }
+    }
+}
+
+void detail::FakeState::WatchChangedFile(const std::shared_ptr<Entry>& entry) {
+    if (watcher.attempts <= 0 || entry->folder) return;
+    // Looking again, the watcher first lets go of its earlier look.
+    for (auto hold = briefHolds.begin(); hold != briefHolds.end();) {
+        const auto open = openFiles.find(hold->first);
+        if (hold->second.byWatcher && open != openFiles.end() && open->second.entry == entry) {
+            openFiles.erase(open);
+            hold = briefHolds.erase(hold);
+        } else {
+            ++hold;
+        }
+    }
+    if (CheckShare(*entry, watcher.access, watcher.share) != 0) return;
+    const FileHandle handle = NewHandle();
+    openFiles[handle] = OpenFile{entry, watcher.access, watcher.share, 0, false};
+    briefHolds[handle] = detail::BriefHold{watcher.attempts, true};
 }
 
 FileHandle FakePlatform::CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
                                     std::uint32_t disposition, std::uint32_t attributes) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::CreateFile)) return kInvalidFile;
+    state_->MeetBriefHolds(path);
     std::uint32_t error = 0;
     const FileHandle handle = state_->Open(path, access, shareMode, disposition, attributes, &error);
     if (handle == kInvalidFile) state_->SetError(error);
@@ -171,6 +233,7 @@ bool FakePlatform::WriteFile(FileHandle file, const void* buffer, std::uint32_t 
     if (open->position + count <= bytes.size()) writable = count;  // overwriting needs no space
     if (const auto limit = state_->ShortTransferLimit(Op::WriteFile)) writable = std::min<std::uint64_t>(writable, *limit);
     if (writable > 0) {
+        open->changedFile = true;
         if (open->position + writable > bytes.size()) bytes.resize(open->position + writable, 0);
         std::memcpy(bytes.data() + open->position, buffer, writable);
         if (state_->durability) state_->durability->Written(open->entry.get(), open->position, buffer, writable);
@@ -243,10 +306,15 @@ bool FakePlatform::FlushFileBuffers(FileHandle file) {
 bool FakePlatform::CloseFile(FileHandle file) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::CloseFile)) return false;
-    if (state_->openFiles.erase(file) == 0) {
+    const auto open = state_->openFiles.find(file);
+    if (open == state_->openFiles.end()) {
         state_->SetError(win::kErrorInvalidHandle);
         return false;
     }
+    const std::shared_ptr<Entry> entry = open->second.entry;
+    const bool changed = open->second.changedFile;
+    state_->CloseHandleOf(file);
+    if (changed) state_->WatchChangedFile(entry);
     return true;
 }
 

@@ -157,7 +157,18 @@ public:
     std::vector<std::string> ListAll() const;
     // Opens a file as another process would, to hold it (share modes apply).
     FileHandle HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t shareMode);
+    // The same, for a holder that lets go after the program's next `attempts`
+    // calls on the file (opens, copies and moves from or to it, deletions):
+    // those calls meet the holder, the one after them finds the file free.
+    FileHandle HoldOpenForAttempts(const std::string& path, std::uint32_t access, std::uint32_t shareMode,
+                                   int attempts);
     void Release(FileHandle handle);
+    // Another program (a virus scanner, an indexer, a sync client) that opens
+    // each file right after the program copied it, or created or wrote it and
+    // closed it, with `access` and `shareMode` (as far as share modes let it),
+    // and holds it for the program's next `attempts` calls on that file, as
+    // HoldOpenForAttempts. Zero attempts: nobody watches (the default).
+    void WatchNewFiles(std::uint32_t access, std::uint32_t shareMode, int attempts);
     // Local time = UTC + offset, for FileTimeToLocalCalendar.
     void SetUtcOffsetMinutes(int minutes);
     // Total bytes all files may hold; writes and copies beyond it fail with 112.
@@ -174,6 +185,9 @@ public:
 
     // Named mutexes held by another process.
     void HoldMutexElsewhere(const std::string& name);
+    // Held by a process with higher rights (an elevated one): the name
+    // exists, but CreateMutex here gets no handle and ERROR_ACCESS_DENIED.
+    void HoldMutexWithHigherRights(const std::string& name);
     bool MutexExists(const std::string& name) const;
 
     // Resources of the program's module.

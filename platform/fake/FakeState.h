@@ -37,6 +37,20 @@ struct OpenFile {
     std::uint32_t access = 0;
     std::uint32_t share = 0;
     std::uint64_t position = 0;
+    bool changedFile = false;  // created the file or wrote to it: a watcher looks once it is closed
+};
+
+// Another program's open handle that is let go after so many of the
+// program's calls on its file.
+struct BriefHold {
+    int attemptsLeft = 0;
+    bool byWatcher = false;
+};
+
+struct NewFileWatcher {
+    std::uint32_t access = 0;
+    std::uint32_t share = 0;
+    int attempts = 0;
 };
 
 struct RegValue {
@@ -55,6 +69,7 @@ struct RegNode {
 struct MutexName {
     int handlesHere = 0;
     bool heldElsewhere = false;
+    bool openableHere = true;  // false: held by a process of higher rights
 };
 
 struct Control {
@@ -118,6 +133,8 @@ struct FakeState {
     // File system: every file and folder by folded full path.
     std::map<std::string, std::shared_ptr<detail::Entry>> entries;
     std::map<FileHandle, detail::OpenFile> openFiles;
+    std::map<FileHandle, detail::BriefHold> briefHolds;  // of handles in openFiles
+    detail::NewFileWatcher watcher;
     std::uint64_t clockTicks = 0;
     int utcOffsetMinutes = 0;
     std::optional<std::uint64_t> diskCapacity;
@@ -186,6 +203,12 @@ struct FakeState {
     std::shared_ptr<detail::Entry> AddEntry(const std::string& key, const std::string& path, bool folder);
     FileHandle Open(const char* path, std::uint32_t access, std::uint32_t share, std::uint32_t disposition,
                     std::uint32_t attributes, std::uint32_t* error);
+    // The program makes a call on the file at `path`: brief holds on it whose
+    // attempts are used up are let go first, the others count this attempt.
+    void MeetBriefHolds(const char* path);
+    // The watcher, if any, opens the file that the program has just made or changed.
+    void WatchChangedFile(const std::shared_ptr<detail::Entry>& entry);
+    void CloseHandleOf(FileHandle handle);
 
     // Registry
     std::shared_ptr<detail::RegNode> RegistryNode(const std::string& keyPath, bool create);

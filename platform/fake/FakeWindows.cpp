@@ -125,6 +125,13 @@ void FakePlatform::HoldMutexElsewhere(const std::string& name) {
     state_->mutexNames[name].heldElsewhere = true;
 }
 
+void FakePlatform::HoldMutexWithHigherRights(const std::string& name) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    detail::MutexName& entry = state_->mutexNames[name];
+    entry.heldElsewhere = true;
+    entry.openableHere = false;
+}
+
 bool FakePlatform::MutexExists(const std::string& name) const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->mutexNames.count(name) != 0;
@@ -133,8 +140,14 @@ bool FakePlatform::MutexExists(const std::string& name) const {
 MutexHandle FakePlatform::CreateMutex(const char* name) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::CreateMutex)) return 0;
-    const MutexHandle handle = state_->NewHandle();
     const std::string key = name == nullptr ? std::string() : std::string(name);
+    const auto taken = state_->mutexNames.find(key);
+    if (!key.empty() && taken != state_->mutexNames.end() && !taken->second.openableHere) {
+        // The object's security lets this user neither open nor create it.
+        state_->SetError(win::kErrorAccessDenied);
+        return 0;
+    }
+    const MutexHandle handle = state_->NewHandle();
     state_->mutexHandles[handle] = key;
     if (key.empty()) {
         state_->SetError(0);

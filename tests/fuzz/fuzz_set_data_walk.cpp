@@ -120,9 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     os->AddFile(path, before);
     test_scene::ScopedProgressDialog dialog(*os);
 
-    const int result = FlagSetDataRecord();
+    const SetDataFlagResult result = FlagSetDataRecord();
 
-    Require(result == 1, "the walk did not report an opened file");
+    Require(result == SetDataFlagResult::kWalked, "the walk did not report a walked file");
     Require(dialog.Posts().size() == 1 && dialog.Posts()[0] == test_scene::Step(),
             "the walk did not post exactly one progress step");
     const std::vector<std::uint8_t> after = os->FileBytes(path).value_or(std::vector<std::uint8_t>{});

@@ -110,12 +110,32 @@ TEST_F(GuardTest, TheMutexMarksARunningCopyUntilExit) {
     later.ExitInstance();
 }
 
-TEST_F(GuardTest, AFailedMutexCreationStillLetsTheInstallerRun) {
-    os->InjectFault({Op::CreateMutex, 1, platform::win::kErrorAccessDenied, false});
+// A first copy started with administrator rights holds a mutex that a
+// normal copy may not open: it is running all the same.
+TEST_F(GuardTest, AMutexThatExistsButMayNotBeOpenedMeansAnotherCopyIsRunning) {
+    os->HoldMutexWithHigherRights(kMutexName);
     CKestrelApp app(ReportsDone);
-    EXPECT_TRUE(app.CheckMayRun());
+
+    EXPECT_FALSE(app.InitInstance());
+
     EXPECT_EQ(app.m_hMutex, 0u);
-    app.ExitInstance();
+    EXPECT_EQ(os->Calls(Op::RunModalDialog), 0u);
+    EXPECT_TRUE(os->MessageBoxes().empty());
+    EXPECT_EQ(app.ExitInstance(), exit_code::kAnotherCopyRunning);
+    EXPECT_EQ(os->Calls(Op::CloseMutex), 0u) << "there is no handle to close";
+}
+
+TEST_F(GuardTest, AMutexCreationThatFailsOtherwiseStillLetsTheInstallerRun) {
+    constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+    constexpr std::uint32_t kErrorInvalidHandle = 6;
+    for (const std::uint32_t error : {kErrorNotEnoughMemory, kErrorInvalidHandle}) {
+        SCOPED_TRACE(error);
+        os->InjectFault({Op::CreateMutex, 1, error, false});
+        CKestrelApp app(ReportsDone);
+        EXPECT_TRUE(app.CheckMayRun());
+        EXPECT_EQ(app.m_hMutex, 0u);
+        app.ExitInstance();
+    }
 }
 
 TEST_F(GuardTest, AWholeRunShowsTheDialogThenReleasesTheMutex) {

@@ -161,8 +161,10 @@ class FaceArchivePatchFailureTest : public FaceArchivePatchTest, public ::testin
 TEST_P(FaceArchivePatchFailureTest, TemporaryThatCannotBeOpenedFailsWithItsIndexAndCommitsNothing) {
     const int failing = GetParam();
     PutArchives(win::kFileAttributeReadOnly);
-    // Each copy is opened once, in the order L, M, S.
-    os->InjectFault(Fault{Op::CreateFile, static_cast<std::uint64_t>(failing + 1), win::kErrorSharingViolation});
+    // The copies are opened in the order L, M, S; from the failing one on,
+    // every open meets a holder that never lets go.
+    os->InjectFault(
+        Fault{Op::CreateFile, static_cast<std::uint64_t>(failing + 1), win::kErrorSharingViolation, true});
 
     EXPECT_EQ(PatchFaceArchivesStep(job), 0);
 

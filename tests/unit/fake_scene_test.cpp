@@ -1,6 +1,6 @@
 // Rules of the double that the contract tests cannot reach on the real
-// system: relative paths, double-byte names, other programs' windows and
-// mutexes, and resources.
+// system: relative paths, double-byte names, other programs' windows,
+// mutexes and brief holds on files, and resources.
 #include "platform/fake/FakePlatform.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +69,68 @@ TEST(FakeScene, MutexNamesHeldElsewhereOrHereAreTakenUntilClosed) {
     EXPECT_FALSE(fake.MutexExists("Mine"));
     EXPECT_FALSE(fake.CloseMutex(mine));
     EXPECT_EQ(kErrorInvalidHandle, fake.LastError());
+}
+
+TEST(FakeScene, AMutexHeldWithHigherRightsCanNeitherBeOpenedNorCreated) {
+    FakePlatform fake;
+    fake.HoldMutexWithHigherRights("Elevated");
+    EXPECT_EQ(0u, fake.CreateMutex("Elevated"));
+    EXPECT_EQ(kErrorAccessDenied, fake.LastError());
+    EXPECT_TRUE(fake.MutexExists("Elevated"));
+    EXPECT_NE(0u, fake.CreateMutex("Other"));
+    EXPECT_EQ(0u, fake.LastError());
+}
+
+constexpr std::uint32_t kShareAll = kFileShareRead | kFileShareWrite | kFileShareDelete;
+
+platform::FileHandle OpenExclusively(FakePlatform& fake, const char* path) {
+    return fake.CreateFile(path, kGenericRead | kGenericWrite, 0, kOpenExisting, kFileAttributeNormal);
+}
+
+TEST(FakeScene, ABriefHolderLetsGoAfterTheProgramsCallsOnItsFile) {
+    FakePlatform fake;
+    fake.AddFile("C:\\held.bin", {1});
+    fake.AddFile("C:\\other.bin", {2});
+    ASSERT_NE(platform::kInvalidFile, fake.HoldOpenForAttempts("C:\\held.bin", kGenericRead, kShareAll, 2));
+
+    EXPECT_EQ(platform::kInvalidFile, OpenExclusively(fake, "C:\\held.bin"));
+    EXPECT_EQ(kErrorSharingViolation, fake.LastError());
+    const platform::FileHandle other = OpenExclusively(fake, "C:\\other.bin");
+    EXPECT_NE(platform::kInvalidFile, other) << "calls on other files do not count";
+    fake.CloseFile(other);
+    EXPECT_FALSE(fake.MoveFileEx("C:\\new.bin", "C:\\held.bin", kMoveFileReplaceExisting)) << "a missing source";
+    const platform::FileHandle third = OpenExclusively(fake, "C:\\held.bin");
+    EXPECT_NE(platform::kInvalidFile, third) << "the move counted as the second attempt";
+    fake.CloseFile(third);
+}
+
+TEST(FakeScene, AWatcherLooksAtEachFileCopiedOrWrittenAndClosed) {
+    FakePlatform fake;
+    fake.AddFile("C:\\source.bin", {1, 2});
+    fake.WatchNewFiles(kGenericRead, kShareAll, 1);
+
+    ASSERT_TRUE(fake.CopyFile("C:\\source.bin", "C:\\copy.bin", false));
+    EXPECT_EQ(platform::kInvalidFile, OpenExclusively(fake, "C:\\copy.bin"));
+    const platform::FileHandle copy = OpenExclusively(fake, "C:\\copy.bin");
+    ASSERT_NE(platform::kInvalidFile, copy);
+    fake.CloseFile(copy);
+    const platform::FileHandle again = OpenExclusively(fake, "C:\\copy.bin");
+    EXPECT_NE(platform::kInvalidFile, again) << "closing without a change draws no look";
+    const std::uint8_t byte = 7;
+    std::uint32_t written = 0;
+    ASSERT_TRUE(fake.WriteFile(again, &byte, 1, &written));
+    fake.CloseFile(again);
+    EXPECT_EQ(platform::kInvalidFile, OpenExclusively(fake, "C:\\copy.bin")) << "a written file draws a look";
+
+    const platform::FileHandle made =
+        fake.CreateFile("C:\\made.bin", kGenericWrite, 0, kCreateNew, kFileAttributeNormal);
+    ASSERT_NE(platform::kInvalidFile, made);
+    EXPECT_EQ(platform::kInvalidFile, fake.CreateFile("C:\\made.bin", kGenericRead, kShareAll, kOpenExisting, 0))
+        << "no look while the program holds the file without sharing";
+    fake.CloseFile(made);
+    EXPECT_TRUE(fake.MoveFileEx("C:\\made.bin", "C:\\renamed.bin", 0))
+        << "the watcher shares deletion, so the rename passes";
+    EXPECT_TRUE(fake.DeleteFile("C:\\renamed.bin")) << "the look lasted for one attempt, the rename";
 }
 
 TEST(FakeScene, ResourcesAreFoundByIdAndTypeWithStableBytes) {

@@ -53,6 +53,7 @@ bool CodeFitsProgress(std::uintptr_t code, int steps, Scenario scenario) {
         return within(5 + i, 8 + f + i);
     }
     case kErrorRecordCreate: case kErrorRecordCommit: return within(8, 11 + f);
+    case kErrorSetDataFlag: return expansion && within(2, 5);  // after the job's own step
     default: return false;
     }
 }

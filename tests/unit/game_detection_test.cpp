@@ -109,24 +109,32 @@ INSTANTIATE_TEST_SUITE_P(
                                             {'D', ':', '\\', 0, 'x', 'y'});
                      },
                      Edition::Base, "D:\\"},
+        // Nothing is written, so keys the user may read but not write serve.
         LocationCase{"InstallKeyReadOnly",
                      [](FakePlatform& f) {
                          InstallBase(f);
                          f.RestrictKeyAccess(InstallKey(Edition::Base), platform::win::kKeyRead);
                      },
-                     Edition::None, ""},
-        LocationCase{"VendorKeyReadOnlyHidesBoth",
+                     Edition::Base, DefaultInstallDir(Edition::Base)},
+        LocationCase{"VendorKeyReadOnly",
                      [](FakePlatform& f) {
                          InstallBase(f);
                          InstallExpansion(f);
                          f.RestrictKeyAccess("software\\ZAVO", platform::win::kKeyRead);
                      },
-                     Edition::None, ""},
-        LocationCase{"ReadOnlyBaseFallsBackToExpansion",
+                     Edition::Base, DefaultInstallDir(Edition::Base)},
+        LocationCase{"VendorKeyUnreadableHidesBoth",
                      [](FakePlatform& f) {
                          InstallBase(f);
                          InstallExpansion(f);
-                         f.RestrictKeyAccess(ProductKeyPath(Edition::Base), platform::win::kKeyRead);
+                         f.RestrictKeyAccess("software\\ZAVO", 0);
+                     },
+                     Edition::None, ""},
+        LocationCase{"UnreadableBaseFallsBackToExpansion",
+                     [](FakePlatform& f) {
+                         InstallBase(f);
+                         InstallExpansion(f);
+                         f.RestrictKeyAccess(ProductKeyPath(Edition::Base), 0);
                      },
                      Edition::Expansion, DefaultInstallDir(Edition::Expansion)}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -147,7 +155,7 @@ TEST(DetectEdition, NeverReadsTheExpansionWhenTheBaseIsInstalled) {
     ScopedFakeOs os;
     InstallBase(*os);
     InstallExpansion(*os);
-    // Opening the expansion's key with full access would now fail; counting
+    // Opening the expansion's key in any way would now fail; counting
     // shows it is not even tried.
     os->RestrictKeyAccess(ProductKeyPath(Edition::Expansion), 0);
 
@@ -208,6 +216,9 @@ TEST_P(CheckPatchLevelTest, BothGatesMustPass) {
 void Level(GameSetup& s, std::uint32_t level) { s.patchLevel = level; }
 std::string ExePath(Edition edition) { return DefaultInstallDir(edition) + GameExeName(edition); }
 
+constexpr std::uint32_t kShareAll =
+    platform::win::kFileShareRead | platform::win::kFileShareWrite | platform::win::kFileShareDelete;
+
 const auto kNewYearsEve2010 = test_scene::UtcTime(2010, 12, 31, 23, 30);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -230,7 +241,9 @@ INSTANTIATE_TEST_SUITE_P(
                   [](FakePlatform& f) { f.DeleteRegistryKey(PatchKey(Edition::Base)); }, 103},
         PatchCase{"PatchKeyReadOnly", Edition::Expansion, nullptr,
                   [](FakePlatform& f) { f.RestrictKeyAccess(PatchKey(Edition::Expansion), platform::win::kKeyRead); },
-                  104},
+                  0},
+        PatchCase{"PatchKeyUnreadable", Edition::Expansion, nullptr,
+                  [](FakePlatform& f) { f.RestrictKeyAccess(PatchKey(Edition::Expansion), 0); }, 104},
         PatchCase{"ExeFrom2010", Edition::Base,
                   [](GameSetup& s) { s.exeLastWrite = test_scene::UtcTime(2010, 6, 1); }, nullptr, 103},
         PatchCase{"ExpansionExeFrom2010", Edition::Expansion,
@@ -249,6 +262,23 @@ INSTANTIATE_TEST_SUITE_P(
         PatchCase{"ExeHeldOpenWithoutSharing", Edition::Base, nullptr,
                   [](FakePlatform& f) { f.HoldOpen(ExePath(Edition::Base), platform::win::kGenericRead, 0); },
                   103},
+        // Scanners, indexers and the game's own updater: only a holder that
+        // shares nothing keeps the time from being read.
+        PatchCase{"ExeReadBySomeoneSharingEverything", Edition::Base, nullptr,
+                  [](FakePlatform& f) { f.HoldOpen(ExePath(Edition::Base), platform::win::kGenericRead, kShareAll); },
+                  0},
+        PatchCase{"ExeReadBySomeoneSharingReading", Edition::Expansion, nullptr,
+                  [](FakePlatform& f) {
+                      f.HoldOpen(ExePath(Edition::Expansion), platform::win::kGenericRead,
+                                 platform::win::kFileShareRead);
+                  },
+                  0},
+        PatchCase{"ExeWrittenBySomeoneSharingReading", Edition::Base, nullptr,
+                  [](FakePlatform& f) {
+                      f.HoldOpen(ExePath(Edition::Base), platform::win::kGenericRead | platform::win::kGenericWrite,
+                                 platform::win::kFileShareRead);
+                  },
+                  0},
         PatchCase{"TimesUnreadable", Edition::Base, nullptr,
                   [](FakePlatform& f) { f.InjectFault(Fault{Op::GetFileTime, 1, platform::win::kErrorAccessDenied, true}); },
                   103},

@@ -161,3 +161,65 @@ INSTANTIATE_TEST_SUITE_P(
                     &texts::kInstallingBaseData, 1, false}));
 
 }  // namespace
+
+namespace {
+
+// Someone reads the set-data file meanwhile, sharing everything, as scanners
+// and sync clients do; the flag must be set, or the run must not report success.
+struct SetDataHoldCase {
+    const char* name;
+    Edition edition;
+    int heldAttempts;  // kHeldForGood: until the end
+    bool prepared;
+    int steps;
+    Codes errors;
+    bool flagged;
+};
+
+constexpr int kHeldForGood = -1;
+
+void PrintTo(const SetDataHoldCase& c, std::ostream* out) { *out << c.name; }
+
+class JobSetDataHoldTest : public JobPreparationTest, public ::testing::WithParamInterface<SetDataHoldCase> {};
+
+TEST_P(JobSetDataHoldTest, AHeldSetDataFileIsWaitedForAndNeverReportedAsSuccess) {
+    const SetDataHoldCase& c = GetParam();
+    test_scene::InstallGame(*os, c.edition);
+    const std::uint32_t shareAll = win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete;
+    const platform::FileHandle holder =
+        c.heldAttempts == kHeldForGood
+            ? os->HoldOpen(SetDataPath(), win::kGenericRead, shareAll)
+            : os->HoldOpenForAttempts(SetDataPath(), win::kGenericRead, shareAll, c.heldAttempts);
+    ASSERT_NE(holder, platform::kInvalidFile);
+
+    EXPECT_EQ(PrepareJobStep(job), c.prepared);
+
+    EXPECT_EQ(StepCount(dialog), c.steps);
+    EXPECT_EQ(Errors(dialog), c.errors);
+    EXPECT_EQ(SetDataFlagged(), c.flagged);
+    if (!c.errors.empty()) {
+        EXPECT_EQ(dialog.Posts().back().message, WM_INSTALL_ERROR) << "nothing after the failure";
+        EXPECT_EQ(os->FileBytes(SetDataPath()), SetDataWithWarlord());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JobSetDataHoldTest,
+    ::testing::Values(
+        SetDataHoldCase{"expansion, read until the last attempt", Edition::Expansion, 4, true, 2, {}, true},
+        SetDataHoldCase{"expansion, read longer than the attempts", Edition::Expansion, 5, false, 1, {401}, false},
+        SetDataHoldCase{"expansion, read for good", Edition::Expansion, kHeldForGood, false, 1, {401}, false},
+        SetDataHoldCase{"base, read for good: never opened", Edition::Base, kHeldForGood, true, 1, {}, false}));
+
+TEST_F(JobPreparationTest, AFolderInPlaceOfTheSetDataFileIsAFailureNotAnAbsentFile) {
+    test_scene::InstallGame(*os, Edition::Expansion);
+    ASSERT_TRUE(os->DeleteFile(SetDataPath().c_str()));
+    os->AddFolder(SetDataPath());
+
+    EXPECT_FALSE(PrepareJobStep(job));
+
+    EXPECT_EQ(Errors(dialog), Codes{401});
+    EXPECT_EQ(StepCount(dialog), 1);
+}
+
+}  // namespace

@@ -164,7 +164,9 @@ void PrintTo(const CreateFailure& c, std::ostream* out) { *out << c.name; }
 
 const CreateFailure kCreateFailures[] = {
     {"temporary cannot be created",
-     [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CreateFile, 1}); }},
+     [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorAccessDenied, true}); }},
+    {"temporary's folder is gone",
+     [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorPathNotFound}); }},
     {"write fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull}); }},
     {"write is short", [](platform::fake::FakePlatform& f) { f.ShortWrite(1, 100); }},
     {"flush fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::FlushFileBuffers, 1}); }},

@@ -1,9 +1,11 @@
-// The replacing move that commits the face archives and the record file,
-// retried while another program briefly holds the target.
+// The one retry policy for files another program holds for a moment: the
+// replacing moves that commit the face archives and the record file, the
+// staging rename, and the exclusive opens that guard a write.
 #include "install/FaceArchivePatch.h"
+#include "install/FaceArchiveStaging.h"
 #include "install/Paths.h"
 #include "install/RecordInstall.h"
-#include "install/ReplaceFile.h"
+#include "install/RetryPolicy.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/unit/TestScene.h"
 #include "tests/unit/face_archive_fixture.h"
@@ -58,7 +60,7 @@ const RetryCase kRetryCases[] = {
     {"FirstAttemptSucceeds", 0, win::kErrorSharingViolation, true, 1},
     {"SharingViolationOnce", 1, win::kErrorSharingViolation, true, 2},
     {"AccessDeniedTwice", 2, win::kErrorAccessDenied, true, 3},
-    {"HeldUntilTheLastAttempt", kReplaceAttempts - 1, win::kErrorSharingViolation, true, kReplaceAttempts},
+    {"HeldUntilTheLastAttempt", kHeldFileAttempts - 1, win::kErrorSharingViolation, true, kHeldFileAttempts},
     {"HeldLongerThanTheRetries", 5, win::kErrorSharingViolation, false, 5},
     {"HeldForGood", kAlways, win::kErrorAccessDenied, false, 5},
     {"PathNotFoundIsNotRetried", kAlways, win::kErrorPathNotFound, false, 1},
@@ -162,7 +164,7 @@ TEST_P(CommitRetryTest, BriefHoldSucceedsAndLastingHoldReportsTheCommitCode) {
         result = InstallRecordStep(job);
     } else {
         // The earlier archives' moves come first, one each.
-        const int failures = c.failures == kAlways ? kReplaceAttempts : c.failures;
+        const int failures = c.failures == kAlways ? kHeldFileAttempts : c.failures;
         for (int nth = 1; nth <= failures; ++nth) {
             os->InjectFault(Fault{Op::MoveFileEx, static_cast<std::uint64_t>(c.archive + nth),
                                   win::kErrorSharingViolation, false});
@@ -173,11 +175,81 @@ TEST_P(CommitRetryTest, BriefHoldSucceedsAndLastingHoldReportsTheCommitCode) {
     EXPECT_EQ(result, c.errors.empty() ? 1 : 0);
     EXPECT_EQ(Errors(dialog), c.errors);
     EXPECT_EQ(StepCount(dialog), c.steps);
-    const std::size_t attempts = static_cast<std::size_t>(c.failures == kAlways ? kReplaceAttempts : c.failures + 1);
+    const std::size_t attempts = static_cast<std::size_t>(c.failures == kAlways ? kHeldFileAttempts : c.failures + 1);
     EXPECT_EQ(os->Sleeps().size(), attempts - 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommitRetryTest, ::testing::ValuesIn(kStepCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The staging rename and the exclusive opens --------------------------------
+
+struct GuardedCallCase {
+    const char* name;
+    Op op;              // the call that meets the holder
+    std::uint64_t nth;  // its first call in the step
+    int failures;       // kAlways: every attempt
+    std::uint32_t error;
+    bool succeeds;
+    int attempts;
+};
+
+std::ostream& operator<<(std::ostream& out, const GuardedCallCase& c) { return out << c.name; }
+
+// Staging copies only the S archive here, so each of its calls is made once.
+const GuardedCallCase kStagingCases[] = {
+    {"FlushOpenSharingViolationThrice", Op::CreateFile, 1, 3, win::kErrorSharingViolation, true, 4},
+    {"FlushOpenHeldForGood", Op::CreateFile, 1, kAlways, win::kErrorSharingViolation, false, 5},
+    {"RenameAccessDeniedOnce", Op::MoveFileEx, 1, 1, win::kErrorAccessDenied, true, 2},
+    {"RenameSharingViolationUntilTheLastAttempt", Op::MoveFileEx, 1, 4, win::kErrorSharingViolation, true, 5},
+    {"RenameHeldForGood", Op::MoveFileEx, 1, kAlways, win::kErrorSharingViolation, false, 5},
+    {"RenamePathNotFoundIsNotRetried", Op::MoveFileEx, 1, kAlways, win::kErrorPathNotFound, false, 1},
+};
+
+class StagingRetryTest : public ::testing::TestWithParam<GuardedCallCase> {
+protected:
+    StagingRetryTest() {
+        test_scene::SetUpDocuments(*os);
+        test_scene::InstallGame(*os, Edition::Base);
+        for (int i = 0; i < 2; ++i) os->AddFile(test_scene::InDocuments(FaceArchivePaths[i]), kOld);
+    }
+    platform::fake::ScopedFakeOs os;
+    test_scene::ScopedProgressDialog dialog{*os};
+};
+
+TEST_P(StagingRetryTest, TheFlushAndTheRenameWaitForABriefHolder) {
+    const GuardedCallCase& c = GetParam();
+    const int failures = c.failures == kAlways ? kHeldFileAttempts + 1 : c.failures;
+    for (int k = 0; k < failures; ++k) {
+        os->InjectFault(Fault{c.op, c.nth + static_cast<std::uint64_t>(k), c.error, false});
+    }
+
+    EXPECT_EQ(StageFaceArchivesStep(), c.succeeds ? 1 : 0);
+
+    EXPECT_EQ(os->Calls(c.op), static_cast<std::uint64_t>(c.attempts));
+    EXPECT_EQ(os->Sleeps(), std::vector<std::uint32_t>(static_cast<std::size_t>(c.attempts - 1), 200u));
+    EXPECT_EQ(Errors(dialog), c.succeeds ? Codes{} : Codes{kErrorFaceArchiveCopy});
+    EXPECT_EQ(os->Exists(test_scene::InDocuments(FaceArchivePaths[2])), c.succeeds);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StagingRetryTest, ::testing::ValuesIn(kStagingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A temporary record left by an earlier run is being looked at when the
+// record is written again.
+TEST_F(CommitRetryTest, TheRecordsTemporaryFileIsWaitedForWhileSomeoneReadsIt) {
+    const std::string temp = test_scene::InDocuments(std::string(kRecordFolder) + kBaseRecordFileName + kTempSuffix);
+    const std::uint32_t shareAll = win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete;
+    for (const int attempts : {kHeldFileAttempts - 1, kHeldFileAttempts}) {
+        SCOPED_TRACE(attempts);
+        os->AddFile(temp, kOld);
+        ASSERT_NE(os->HoldOpenForAttempts(temp, win::kGenericRead, shareAll, attempts), platform::kInvalidFile);
+        const bool waitedLongEnough = attempts < kHeldFileAttempts;
+
+        EXPECT_EQ(InstallRecordStep(job), waitedLongEnough ? 1 : 0);
+
+        EXPECT_EQ(Errors(dialog), waitedLongEnough ? Codes{} : Codes{kErrorRecordCreate});
+    }
+}
 
 }  // namespace

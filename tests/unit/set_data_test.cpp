@@ -164,7 +164,7 @@ TEST_P(SetDataWalkTest, FlagsExactlyTheRecordsTheWalkFindsAndNothingElse) {
     std::vector<std::uint8_t> expected = before;
     for (std::size_t k : c.flagged) PutLe32(expected, StatusAt(k), 1);
 
-    EXPECT_EQ(FlagSetDataRecord(), 1);
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kWalked);
 
     EXPECT_EQ(Bytes(), expected);
     EXPECT_EQ(os->Calls(Op::WriteFile), c.flagged.size());
@@ -179,42 +179,125 @@ TEST_F(SetDataTest, ReadOnlyFileIsPatchedAndLeftWritable) {
     PutWarlord(bytes, 5, 1532, 0);
     os->AddFile(SetDataPath(), bytes, win::kFileAttributeReadOnly);
 
-    EXPECT_EQ(FlagSetDataRecord(), 1);
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kWalked);
 
     EXPECT_EQ(Bytes()[StatusAt(5)], 1);
     EXPECT_EQ(os->Attributes(SetDataPath()), win::kFileAttributeArchive);
 }
 
 TEST_F(SetDataTest, MissingFileIsNoFailureAndPostsNothing) {
-    EXPECT_EQ(FlagSetDataRecord(), 0);
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kNoFile);
 
     EXPECT_TRUE(dialog.Posts().empty());
     EXPECT_FALSE(os->Exists(SetDataPath()));
+    EXPECT_EQ(os->Calls(Op::Sleep), 0u) << "an absent file is not waited for";
 }
 
-TEST_F(SetDataTest, UnknownDocumentsFolderTouchesNothing) {
+TEST(SetDataWithoutFolder, IsNoFailureAndCreatesNothing) {
+    platform::fake::ScopedFakeOs os;
+    test_scene::SetUpDocuments(*os);
+    test_scene::ScopedProgressDialog dialog{*os};
+
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kNoFile);
+
+    EXPECT_TRUE(dialog.Posts().empty());
+    EXPECT_FALSE(os->Exists(test_scene::InDocuments(kSetDataFolder)));
+}
+
+TEST_F(SetDataTest, UnknownDocumentsFolderTouchesNothingAndCannotCountAsNoFile) {
     os->SetPersonalFolder(std::nullopt);
 
-    EXPECT_EQ(FlagSetDataRecord(), 0);
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kFailed);
 
     EXPECT_TRUE(dialog.Posts().empty());
     EXPECT_EQ(os->Calls(Op::SetFileAttributes), 0u);
     EXPECT_EQ(os->Calls(Op::CreateFile), 0u);
 }
 
-TEST_F(SetDataTest, FileErrorEndsTheWalkAndClosesTheFile) {
+// A file error part-way leaves the flag unknown: the walk reports a failure,
+// posts nothing and closes the file, so that a later run can walk it again.
+struct FileErrorCase {
+    const char* name;
+    Fault fault;
+};
+
+void PrintTo(const FileErrorCase& c, std::ostream* out) { *out << c.name; }
+
+class SetDataFileErrorTest : public SetDataTest, public ::testing::WithParamInterface<FileErrorCase> {};
+
+TEST_P(SetDataFileErrorTest, EndsTheWalkReportsAFailureAndClosesTheFile) {
     auto bytes = SetData(8);
     PutWarlord(bytes, 5, 1532, 0);
     os->AddFile(SetDataPath(), bytes);
-    os->InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull});
+    os->InjectFault(GetParam().fault);
 
-    FlagSetDataRecord();
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kFailed);
 
-    EXPECT_EQ(Errors(dialog), Codes{});
-    const platform::FileHandle reopened =
-        os->HoldOpen(SetDataPath(), win::kGenericRead | win::kGenericWrite, 0);
+    EXPECT_TRUE(dialog.Posts().empty());
+    const platform::FileHandle reopened = os->HoldOpen(SetDataPath(), win::kGenericRead | win::kGenericWrite, 0);
     EXPECT_NE(reopened, platform::kInvalidFile);
     if (reopened != platform::kInvalidFile) os->Release(reopened);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SetDataFileErrorTest,
+    ::testing::Values(FileErrorCase{"length", Fault{Op::GetFileSizeEx, 1, win::kErrorAccessDenied}},
+                      FileErrorCase{"a read in the middle", Fault{Op::ReadFile, 7, 23 /*ERROR_CRC*/}},
+                      FileErrorCase{"the flag's write", Fault{Op::WriteFile, 1, win::kErrorDiskFull}},
+                      FileErrorCase{"a seek", Fault{Op::SetFilePointerEx, 4, win::kErrorInvalidParameter}},
+                      FileErrorCase{"the flush", Fault{Op::FlushFileBuffers, 1, win::kErrorDiskFull}},
+                      FileErrorCase{"the close", Fault{Op::CloseFile, 1, win::kErrorDiskFull}}));
+
+// Another program holds the file open. Only a holder that lets go within the
+// attempts lets the flag be set; the attempts are spaced by the one policy.
+struct HolderCase {
+    const char* name;
+    std::uint32_t access;
+    std::uint32_t share;
+    int attempts;  // kHeldForGood: until the end
+    SetDataFlagResult result;
+    int opens;
+};
+
+constexpr int kHeldForGood = -1;
+constexpr std::uint32_t kShareAll = win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete;
+
+void PrintTo(const HolderCase& c, std::ostream* out) { *out << c.name; }
+
+class SetDataHolderTest : public SetDataTest, public ::testing::WithParamInterface<HolderCase> {};
+
+TEST_P(SetDataHolderTest, WaitsForABriefHolderAndFailsBesideALastingOne) {
+    const HolderCase& c = GetParam();
+    auto bytes = SetData(8);
+    PutWarlord(bytes, 5, 1532, 0);
+    os->AddFile(SetDataPath(), bytes);
+    const platform::FileHandle holder = c.attempts == kHeldForGood
+                                            ? os->HoldOpen(SetDataPath(), c.access, c.share)
+                                            : os->HoldOpenForAttempts(SetDataPath(), c.access, c.share, c.attempts);
+    ASSERT_NE(holder, platform::kInvalidFile);
+
+    EXPECT_EQ(FlagSetDataRecord(), c.result);
+
+    EXPECT_EQ(os->Calls(Op::CreateFile), static_cast<std::uint64_t>(c.opens));
+    EXPECT_EQ(os->Sleeps(), std::vector<std::uint32_t>(static_cast<std::size_t>(c.opens - 1), 200u));
+    const bool flagged = c.result == SetDataFlagResult::kWalked;
+    EXPECT_EQ(Bytes()[StatusAt(5)], flagged ? 1 : 0);
+    EXPECT_EQ(StepCount(dialog), flagged ? 1 : 0);
+    EXPECT_EQ(Errors(dialog), Codes{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SetDataHolderTest,
+    ::testing::Values(
+        HolderCase{"reader sharing everything, one attempt", win::kGenericRead, kShareAll, 1,
+                   SetDataFlagResult::kWalked, 2},
+        HolderCase{"reader sharing everything, until the last attempt", win::kGenericRead, kShareAll, 4,
+                   SetDataFlagResult::kWalked, 5},
+        HolderCase{"reader sharing everything, longer than the attempts", win::kGenericRead, kShareAll, 5,
+                   SetDataFlagResult::kFailed, 5},
+        HolderCase{"reader sharing everything, for good", win::kGenericRead, kShareAll, kHeldForGood,
+                   SetDataFlagResult::kFailed, 5},
+        HolderCase{"writer sharing nothing, for good", win::kGenericRead | win::kGenericWrite, 0, kHeldForGood,
+                   SetDataFlagResult::kFailed, 5}));
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ProcessCommands.h"
 
+#include "DialogCommands.h"
 #include "InstallerWindows.h"
 #include "Report.h"
 
@@ -127,6 +128,28 @@ int HoldFile(const char* path) {
     const UniqueHandle file(opened);
     Line("ready", 1);
     for (;;) Sleep(INFINITE);
+}
+
+int HoldFileShared(const char* path, long long holdMs, const std::string& pressOkOf, double timeoutSeconds) {
+    HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        Line("ready", 0);
+        Line("error", static_cast<long long>(GetLastError()));
+        return 2;
+    }
+    UniqueHandle file(opened);
+    Line("ready", 1);
+    if (!pressOkOf.empty() && PressOk(pressOkOf, timeoutSeconds) != 0) return 2;
+    const ULONGLONG start = GetTickCount64();
+    if (holdMs < 0) {
+        for (;;) Sleep(INFINITE);
+    }
+    Sleep(static_cast<DWORD>(holdMs));
+    file.reset();
+    Line("released", 1);
+    Line("held_ms", static_cast<long long>(GetTickCount64() - start));
+    return 0;
 }
 
 int RunUnattended(const std::string& exeName, const UnattendedOptions& options) {

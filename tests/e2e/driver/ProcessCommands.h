@@ -11,6 +11,13 @@ namespace driver {
 // and keeps it open until killed.
 int HoldFile(const char* path);
 
+// Opens an existing file for reading, sharing reading, writing and deletion
+// (as virus scanners, indexers and sync clients do), prints ready=1, keeps
+// it open for `holdMs` milliseconds (negative: until killed), then closes it
+// and prints released=1 and held_ms. With `pressOkOf`, the installer's box is
+// answered with OK once the file is open, and the time starts from there.
+int HoldFileShared(const char* path, long long holdMs, const std::string& pressOkOf, double timeoutSeconds);
+
 struct UnattendedOptions {
     double timeoutSeconds = 60;
     // TerminateProcess this many milliseconds after the installer was first

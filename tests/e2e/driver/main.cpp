@@ -13,6 +13,7 @@
 //   e2e_driver set-readonly PATH
 //   e2e_driver code-page
 //   e2e_driver hold-file PATH
+//   e2e_driver [--exe NAME] hold-file-shared PATH MS [--press-ok]   (MS < 0: until killed)
 //   e2e_driver [--exe NAME] unattended SECONDS [--kill-after MS] [--poke SEED]
 #include "DialogCommands.h"
 #include "ProcessCommands.h"
@@ -83,6 +84,11 @@ int main(int argc, char** argv) {
     if (command == "set-readonly" && rest == 1) return driver::SetReadOnly(args[0]);
     if (command == "code-page" && rest == 0) return driver::PrintCodePage();
     if (command == "hold-file" && rest == 1) return driver::HoldFile(args[0]);
+    if (command == "hold-file-shared" && (rest == 2 || rest == 3)) {
+        const bool pressOk = rest == 3 && std::string(args[2]) == "--press-ok";
+        if (rest == 3 && !pressOk) return Usage();
+        return driver::HoldFileShared(args[0], std::atoll(args[1]), pressOk ? exeName : std::string(), 60);
+    }
     if (command == "unattended" && rest >= 1) {
         driver::UnattendedOptions options;
         options.timeoutSeconds = std::atof(args[0]);
