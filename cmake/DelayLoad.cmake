@@ -21,16 +21,19 @@ function(installer_delay_load_libraries target out_variable)
       message(FATAL_ERROR "delay-loaded DLLs need dlltool and nm of the toolchain")
     endif()
     set(folder ${CMAKE_CURRENT_BINARY_DIR}/delay_load)
+    file(MAKE_DIRECTORY ${folder})
     foreach(dll IN LISTS ARGN)
       find_library(installer_import_library_${dll} NAMES lib${dll}.a REQUIRED NO_CACHE)
       set(import_library ${installer_import_library_${dll}})
       set(definitions ${folder}/${dll}.def)
       set(delayed ${folder}/lib${dll}_delayed.a)
       add_custom_command(OUTPUT ${delayed}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
         COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/cmake/import_library_def.py
                 ${CMAKE_NM} ${import_library} ${dll}.dll ${definitions}
-        COMMAND ${CMAKE_DLLTOOL} --input-def ${definitions} --dllname ${dll}.dll --output-delaylib ${delayed}
+        # dlltool names the library's symbols after the output path it is
+        # given: a bare name keeps the build folder out of the executable.
+        COMMAND ${CMAKE_DLLTOOL} --input-def ${dll}.def --dllname ${dll}.dll --output-delaylib lib${dll}_delayed.a
+        WORKING_DIRECTORY ${folder}
         DEPENDS ${PROJECT_SOURCE_DIR}/cmake/import_library_def.py ${import_library}
         COMMENT "Delay-load library for ${dll}.dll"
         VERBATIM)

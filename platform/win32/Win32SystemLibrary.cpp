@@ -61,10 +61,14 @@ void RestrictDllSearchToSystemFolder() {
 
 HMODULE LoadSystemLibrary(const char* name) {
     if (g_searchFlagsUnderstood) return ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // Without the flag, a bare name may find a DLL that is not the system's;
-    // only a name that the manifest redirects to the side-by-side store is
-    // safe bare. The altered search order takes the DLL's own dependencies
-    // from its folder rather than the program's.
+    return LoadSystemLibraryByPath(name);
+}
+
+HMODULE LoadSystemLibraryByPath(const char* name) {
+    // A bare name may find a DLL that is not the system's; only a name that
+    // the manifest redirects to the side-by-side store is safe bare. The
+    // altered search order takes the DLL's own dependencies from its folder
+    // rather than the program's.
     if (IsRedirectedAssembly(name)) return ::LoadLibraryExA(name, nullptr, 0);
     char path[MAX_PATH];
     if (!SystemPath(name, path)) {

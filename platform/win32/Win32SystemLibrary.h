@@ -30,6 +30,10 @@ void PreloadSystemLibraries();
 // that the manifest asks for (the common controls version 6).
 HMODULE LoadSystemLibrary(const char* name);
 
+// The same from the DLL's full path in the system folder, as on a system
+// without the system-folder flag (redirected assemblies by bare name).
+HMODULE LoadSystemLibraryByPath(const char* name);
+
 // A function of a system DLL, or null: for calls that older Windows lack.
 // `Function` is the function's type, e.g. decltype(::SHGetFolderPathW).
 FARPROC SystemProcedure(const char* library, const char* procedure);

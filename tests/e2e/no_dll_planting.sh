@@ -37,7 +37,13 @@ expect_markers() { # what expected-markers...
   local what="$1" expected=""
   shift
   [[ $# -eq 0 ]] || expected="$(printf '%s\n' "$@" | LC_ALL=C sort | tr '\n' ' ')"
-  [[ "$(markers_left)" == "$expected" ]] || fail "$what: markers '$(markers_left)', expected '$expected'"
+  if [[ "$(markers_left)" != "$expected" ]]; then
+    local marker
+    for marker in "$markers"/*; do
+      [[ -f $marker ]] && echo "$(basename "$marker"): $(iconv -f UTF-16LE -t UTF-8 "$marker")" >&2
+    done
+    fail "$what: markers '$(markers_left)', expected '$expected'"
+  fi
   rm -f "$markers"/*
 }
 

@@ -1,6 +1,7 @@
 // A DLL that stands for one an attacker left beside the installer: when any
 // process loads it, it leaves "<its own file name>.loaded" in the folder that
-// AW_TEST_MARKER_DIR names, and nothing else. One build is copied under many
+// AW_TEST_MARKER_DIR names (holding, in UTF-16, its path and the loading
+// program's), and nothing else. One build is copied under many
 // system DLL names. It has no C runtime, so that nothing but kernel32 (always
 // loaded already) stands between its load and its mark.
 #define WIN32_LEAN_AND_MEAN
@@ -28,10 +29,15 @@ void LeaveMarker(HINSTANCE self) {
     ::lstrcatW(marker, BaseName(own_path));
     ::lstrcatW(marker, L".loaded");
 
+    // Which process loaded which file, for the test's failure message.
+    wchar_t process_path[MAX_PATH];
+    const DWORD process_length = ::GetModuleFileNameW(nullptr, process_path, MAX_PATH);
     HANDLE file = ::CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     ::WriteFile(file, own_path, own_length * sizeof(wchar_t), &written, nullptr);
+    ::WriteFile(file, L" loaded by ", 11 * sizeof(wchar_t), &written, nullptr);
+    if (process_length < MAX_PATH) ::WriteFile(file, process_path, process_length * sizeof(wchar_t), &written, nullptr);
     ::CloseHandle(file);
 }
 
