@@ -19,8 +19,10 @@ void NTAPI RestrictDllSearchAtStart(PVOID /*module*/, DWORD reason, PVOID /*rese
 
 FARPROC WINAPI LoadDelayedFromSystemFolder(unsigned notification, PDelayLoadInfo info) {
     if (notification != dliNotePreLoadLibrary) return nullptr;
-    // A null result lets the helper load by bare name, which the restricted
-    // search confines to the system folder where Windows has it.
+    // Should this fail, a null result lets the helper try the bare name: the
+    // restricted search confines that to the system folder, and the DLLs
+    // delay-loaded here are KnownDLLs or redirected by the manifest, which
+    // Windows never takes from the program's folder anyway.
     return reinterpret_cast<FARPROC>(platform::win32::LoadSystemLibrary(info->szDll));
 }
 
