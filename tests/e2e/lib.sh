@@ -113,10 +113,15 @@ expect_bits() { # key mask expected: (value & mask) == expected
   (( (actual & $2) == $3 )) || fail "$1 is $actual: under mask $2 expected $3"
 }
 
+# Files copied beside the installer when it starts (run-in-wine.sh --with).
+installer_companions=()
+
 # Starts the installer in the background; its pid is in $installer_pid.
 start_installer() {
+  local companion with=()
+  for companion in "${installer_companions[@]}"; do with+=(--with "$companion"); done
   # Not through wine_run: $! must be the runner itself, not a subshell.
-  "$run_in_wine" --prefix "$prefix" "$installer" &
+  "$run_in_wine" --prefix "$prefix" "${with[@]}" "$installer" &
   installer_pid=$!
   background_pids+=("$installer_pid")
 }

@@ -24,7 +24,8 @@
 # The program's stdout/stderr pass through and its exit code is ours. Root
 # only. Environment: AW_WINE_ROOT (scratch folder, default
 # /tmp/addonwarlord1-wine), AW_WINE_USER (default awtest), AW_WINE_TZ (default
-# CST-8), AW_WINE_LOCALE (default zh_TW.UTF-8), WINEDEBUG (default -all).
+# CST-8), AW_WINE_LOCALE (default zh_TW.UTF-8), WINEDEBUG (default -all),
+# AW_WINE_DLLOVERRIDES (more WINEDLLOVERRIDES entries, e.g. "version=n,b").
 set -euo pipefail
 
 readonly root_dir="${AW_WINE_ROOT:-/tmp/addonwarlord1-wine}"
@@ -32,6 +33,7 @@ readonly wine_user="${AW_WINE_USER:-awtest}"
 readonly wine_tz="${AW_WINE_TZ:-CST-8}"
 readonly wine_locale="${AW_WINE_LOCALE:-zh_TW.UTF-8}"
 readonly wine_debug="${WINEDEBUG:--all}"
+readonly wine_dll_overrides="mscoree,mshtml=${AW_WINE_DLLOVERRIDES:+;$AW_WINE_DLLOVERRIDES}"
 readonly template_dir="$root_dir/template"
 readonly lock_file="$root_dir/setup.lock"
 
@@ -68,7 +70,7 @@ set_user_command() { # prefix_dir
       USER="$wine_user" LOGNAME="$wine_user"
       WINEPREFIX="$1/wine"
       WINEDEBUG="$wine_debug"
-      WINEDLLOVERRIDES="mscoree,mshtml="
+      WINEDLLOVERRIDES="$wine_dll_overrides"
       DISPLAY="$(cat "$root_dir/display")"
       LC_ALL="$wine_locale"
       TZ="$wine_tz"
