@@ -16,8 +16,13 @@
 #   ratio_size_dependent = installer (full-size - small) / durable floor (full-size - small)
 #   ratio_fixed          = installer, small archives, without the box wait / UI floor
 #
+# Before those, where the installer's time goes: addonwarlord1_traced (the
+# installer with its platform calls timed, tools/bench/traced_main.cpp) runs
+# on the small archives and tools/bench/trace-summary.py sums its records.
+#
 #   tools/run-benchmark.sh     AW_BENCH_RUNS (7) timed rounds per archive size,
-#                              AW_BENCH_PAUSE (1) seconds of pause before each run
+#                              AW_BENCH_PAUSE (1) seconds of pause before each run,
+#                              AW_BENCH_TRACED_RUNS (5) runs of the traced installer
 #
 # Run as root, like the two main commands (it runs Wine as an ordinary user).
 set -euo pipefail
@@ -25,13 +30,14 @@ set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 runs="${AW_BENCH_RUNS:-7}"
 pause="${AW_BENCH_PAUSE:-1}"
+traced_runs="${AW_BENCH_TRACED_RUNS:-5}"
 "$repo/tools/install-deps.sh" >/dev/null
 
 win_build="${AW_BENCH_WIN_BUILD_DIR:-$repo/build/windows}"
 native_build="${AW_BENCH_NATIVE_BUILD_DIR:-$repo/build/native}"
 echo "=== building"
 (cd "$repo" && cmake --preset windows -B "$win_build" >/dev/null && cmake --preset native -B "$native_build" >/dev/null)
-cmake --build "$win_build" -j2 --target addonwarlord1_setup e2e_driver bench_runner ui_floor >/dev/null
+cmake --build "$win_build" -j2 --target addonwarlord1_setup e2e_driver bench_runner ui_floor addonwarlord1_traced >/dev/null
 cmake --build "$native_build" -j2 --target platform_call_count >/dev/null
 
 source "$repo/tests/e2e/lib.sh"
@@ -39,6 +45,8 @@ installer="$win_build/app/addonwarlord1_setup.exe"
 driver_exe="$win_build/tests/e2e/e2e_driver.exe"
 runner="$win_build/tools/bench/bench_runner.exe"
 ui_floor="$win_build/tools/bench/ui_floor.exe"
+traced="$win_build/tools/bench/addonwarlord1_traced.exe"
+exe_name="$(basename "$installer")"  # for the end-to-end helpers
 prefix="bench"
 scratch="$(mktemp -d)"
 trap e2e_end EXIT
@@ -76,7 +84,7 @@ field() { local value; value="$(key "$1" | head -n 1)"; echo "${value:--}"; }
 # Each appends one line to $rounds_file: program, then its figures.
 run_installer() {
   settle
-  run_in_prefix --with "$installer" "$runner" run-installer "$(basename "$installer")"
+  run_in_prefix --with "$installer" "$runner" run-installer "$exe_name"
   [[ "$(key exit_code)" == 0 ]] || fail "the installer did not succeed: $measured"
   local line="installer" name step
   for name in work_ms dialog_visible_ms peak_working_set_bytes box_2_seen_ms box_1_seen_ms box_1_up_ms; do
@@ -133,6 +141,16 @@ measure full
 echo "=== small archives (1104 slots, 64-byte blocks but slot 1027)"
 make_archives small
 measure small
+
+echo "=== where the installer's time goes: $traced_runs traced runs on the small archives"
+for run in $(seq 1 "$traced_runs"); do
+  settle
+  rm -f "$documents/installer-trace.txt"
+  run_in_prefix --with "$traced" "$runner" run-installer "$(basename "$traced")"
+  [[ "$(key exit_code)" == 0 ]] || fail "the traced installer did not succeed: $measured"
+  cp "$documents/installer-trace.txt" "$scratch/trace-$run"
+done
+python3 "$repo/tools/bench/trace-summary.py" "$scratch"/trace-*
 
 echo "=== platform calls against the test double"
 "$native_build/tools/bench/platform_call_count" | sed 's/^/  /'
