@@ -10,15 +10,15 @@
 # The three take turns (installer, durable floor, UI floor, installer, ...),
 # each after a `sync` and a pause, on full-size and then on small archives.
 # For each it prints the median, minimum and maximum; then the installer's
-# peak working set, its steps' times (when its progress bar moved) and the
-# platform calls of a whole run against the test double. The last two lines
-# are the ratios:
+# information box and peak working set, where its time goes and the platform
+# calls of a whole run against the test double. The last two lines are the
+# ratios:
 #   ratio_size_dependent = installer (full-size - small) / durable floor (full-size - small)
 #   ratio_fixed          = installer, small archives, without the box wait / UI floor
 #
-# Before those, where the installer's time goes: addonwarlord1_traced (the
-# installer with its platform calls timed, tools/bench/traced_main.cpp) runs
-# on the small archives and tools/bench/trace-summary.py sums its records.
+# Where the time goes: addonwarlord1_traced (the installer with each platform
+# call timed, tools/bench/traced_main.cpp) runs on the small archives, and
+# tools/bench/trace-summary.py sums its records.
 #
 #   tools/run-benchmark.sh     AW_BENCH_RUNS (7) timed rounds per archive size,
 #                              AW_BENCH_PAUSE (1) seconds of pause before each run,
@@ -86,12 +86,8 @@ run_installer() {
   settle
   run_in_prefix --with "$installer" "$runner" run-installer "$exe_name"
   [[ "$(key exit_code)" == 0 ]] || fail "the installer did not succeed: $measured"
-  local line="installer" name step
-  for name in work_ms dialog_visible_ms peak_working_set_bytes box_2_seen_ms box_1_seen_ms box_1_up_ms; do
-    line+=" $(field "$name")"
-  done
-  for step in $(seq 1 12); do line+=" $(field "bar_${step}_ms")"; done
-  echo "$line" >>"$rounds_file"
+  echo "installer $(field work_ms) $(field dialog_visible_ms) $(field peak_working_set_bytes)" \
+       "$(field box_1_seen_ms) $(field box_1_up_ms) $(field box_2_seen_ms)" >>"$rounds_file"
 }
 
 run_durable_floor() {
@@ -130,7 +126,7 @@ measure() { # full|small
 # Median, minimum and maximum of one column of one program's lines.
 stats() { # size program column
   awk -v p="$2" -v c="$3" '$1 == p && $c != "-" { print $c }' "$scratch/rounds-$1" | sort -g |
-    awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print m, v[1], v[NR] }'
+    awk '{ v[NR] = $1 } END { if (NR == 0) { print "- - -"; exit } m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print m, v[1], v[NR] }'
 }
 median() { stats "$@" | cut -d' ' -f1; }
 
@@ -170,12 +166,10 @@ for size in full small; do
   row "UI floor, $size, dialog visible" "$size" ui 3
 done
 
-echo "=== installer's steps, medians, ms from its start (bar position: moment first seen)"
-for size in full small; do
-  line="  $size: information box seen $(median "$size" installer 6), up $(median "$size" installer 7);"
-  for step in $(seq 1 12); do line+=" $step:$(median "$size" installer $((step + 7)))"; done
-  echo "$line; completion box seen $(median "$size" installer 5)"
-done
+row "installer, full, information box seen" full installer 5
+row "installer, full, information box up (the wait, not counted)" full installer 6
+row "installer, small, information box seen" small installer 5
+row "installer, small, information box up (the wait, not counted)" small installer 6
 
 full_peak="$(median full installer 4)"
 small_peak="$(median small installer 4)"

@@ -1,12 +1,12 @@
 #include "InstallerRun.h"
 
 #include "InstallerWindows.h"  // the end-to-end driver's, shared
+#include "ProgramRun.h"
 #include "Report.h"
 #include "WinHandle.h"
 #include "WindowPicture.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -19,7 +19,7 @@ namespace bench {
 
 namespace {
 
-constexpr DWORD kPollMs = 2;
+constexpr DWORD kPollMs = kWatchPollMs;
 constexpr double kHangGuardMs = 120000;
 // Long enough for a window to be painted before its picture is taken.
 constexpr DWORD kSettleMs = 800;
@@ -97,32 +97,6 @@ void TakeDialogPicture(const Installer& installer, const char* pictureDir, doubl
     std::printf("picture_dialog=%d\n", saved ? 1 : 0);
 }
 
-// When the progress bar first stood at each position: the steps' timestamps,
-// seen from outside, since the installer itself writes no log.
-class BarTrace {
-public:
-    void Poll(HWND dialog, double sinceStartMs) {
-        HWND bar = GetDlgItem(dialog, kProgressBarId);
-        DWORD_PTR position = 0;
-        if (!bar || !SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &position)) return;
-        if (static_cast<int>(position) == last_) return;
-        last_ = static_cast<int>(position);
-        seen_.push_back({last_, sinceStartMs});
-    }
-    void Print() const {
-        for (const Step& step : seen_) std::printf("bar_%d_ms=%.1f\n", step.position, step.seenMs);
-    }
-
-private:
-    static constexpr int kProgressBarId = 1000;
-    struct Step {
-        int position;
-        double seenMs;
-    };
-    int last_ = -1;
-    std::vector<Step> seen_;
-};
-
 struct BoxSeen {
     std::string text;
     double seenMs = 0;  // from the start of the installer
@@ -175,13 +149,9 @@ int RunInstaller(const char* exePath, const char* pictureDir) {
 
     std::vector<BoxSeen> boxes;
     double dialogVisibleMs = -1;
-    BarTrace bar;
     SIZE_T peak = 0;
     while (!HasEnded(installer, kPollMs) && NowMs() - startMs < kHangGuardMs) {
-        if (HWND dialog = driver::FindProgressDialog(std::set<DWORD>{installer.processId})) {
-            if (dialogVisibleMs < 0) dialogVisibleMs = NowMs() - startMs;
-            bar.Poll(dialog, NowMs() - startMs);
-        }
+        if (dialogVisibleMs < 0 && driver::FindProgressDialog(std::set<DWORD>{installer.processId})) dialogVisibleMs = NowMs() - startMs;
         HWND box = driver::FindMessageBox(std::set<DWORD>{installer.processId});
         if (!box) continue;
         BoxSeen seen;
@@ -209,7 +179,6 @@ int RunInstaller(const char* exePath, const char* pictureDir) {
     DWORD exitCode = 0;
     GetExitCodeProcess(installer.process.get(), &exitCode);
     PrintResults(boxes, dialogVisibleMs, exitCode, peak);
-    bar.Print();
     return 0;
 }
 
