@@ -1,34 +1,52 @@
 #!/usr/bin/env bash
-# Measures the installer on face archives of realistic size, under Wine, and
-# prints the figures that docs/PERFORMANCE.md records:
-#   - the installer's working time on a fresh user folder (from its start to
-#     its completion box, without the time its information box waited for OK),
-#   - the time of the copies any installation must make (each archive copied
-#     twice with CopyFileA by tools/bench's baseline program) and the ratio,
-#   - the installer's peak working set with small and with full-size archives,
-#   - the platform calls of a whole run against the test double, for 1104 slots.
+# Measures the installer under Wine against two floors, side by side:
+#   - the durable floor (bench_runner durable-floor): the file work that an
+#     installation of this design must do for a fresh user folder, with the
+#     installer's calls in its order: each archive copied to its temporary
+#     name, flushed and renamed; each copied to its temporary name again and
+#     flushed; the three replacing moves;
+#   - the UI floor (ui_floor.exe): the installer's dialog and one message box
+#     answered at once, nothing else.
+# The three take turns (installer, durable floor, UI floor, installer, ...),
+# each after a `sync` and a pause, on full-size and then on small archives.
+# For each it prints the median, minimum and maximum; then the installer's
+# information box and peak working set, where its time goes and the platform
+# calls of a whole run against the test double. The last two lines are the
+# ratios:
+#   ratio_size_dependent = installer (full-size - small) / durable floor (full-size - small)
+#   ratio_fixed          = installer, small archives, without the box wait / UI floor
 #
-#   tools/run-benchmark.sh            (AW_BENCH_RUNS=5 timed runs of each; median)
+# Where the time goes: addonwarlord1_traced (the installer with each platform
+# call timed, tools/bench/traced_main.cpp) runs on the small archives, and
+# tools/bench/trace-summary.py sums its records.
+#
+#   tools/run-benchmark.sh     AW_BENCH_RUNS (7) timed rounds per archive size,
+#                              AW_BENCH_PAUSE (1) seconds of pause before each run,
+#                              AW_BENCH_TRACED_RUNS (5) runs of the traced installer
 #
 # Run as root, like the two main commands (it runs Wine as an ordinary user).
 set -euo pipefail
 
 repo="$(cd "$(dirname "$0")/.." && pwd)"
-runs="${AW_BENCH_RUNS:-5}"
+runs="${AW_BENCH_RUNS:-7}"
+pause="${AW_BENCH_PAUSE:-1}"
+traced_runs="${AW_BENCH_TRACED_RUNS:-5}"
 "$repo/tools/install-deps.sh" >/dev/null
 
 win_build="${AW_BENCH_WIN_BUILD_DIR:-$repo/build/windows}"
 native_build="${AW_BENCH_NATIVE_BUILD_DIR:-$repo/build/native}"
 echo "=== building"
 (cd "$repo" && cmake --preset windows -B "$win_build" >/dev/null && cmake --preset native -B "$native_build" >/dev/null)
-cmake --build "$win_build" -j2 --target addonwarlord1_setup e2e_driver bench_runner >/dev/null
+cmake --build "$win_build" -j2 --target addonwarlord1_setup e2e_driver bench_runner ui_floor addonwarlord1_traced >/dev/null
 cmake --build "$native_build" -j2 --target platform_call_count >/dev/null
 
 source "$repo/tests/e2e/lib.sh"
 installer="$win_build/app/addonwarlord1_setup.exe"
 driver_exe="$win_build/tests/e2e/e2e_driver.exe"
 runner="$win_build/tools/bench/bench_runner.exe"
-exe_name="$(basename "$installer")"
+ui_floor="$win_build/tools/bench/ui_floor.exe"
+traced="$win_build/tools/bench/addonwarlord1_traced.exe"
+exe_name="$(basename "$installer")"  # for the end-to-end helpers
 prefix="bench"
 scratch="$(mktemp -d)"
 trap e2e_end EXIT
@@ -37,10 +55,10 @@ documents="$("$run_in_wine" --prefix "$prefix" --documents)"
 owner="$("$run_in_wine" --prefix "$prefix" --owner)"
 set_up_demo_game base >/dev/null
 archive_dir_wine="${wine_game_dir}GRP"
-baseline_dir="$documents/baseline"
-mkdir -p "$baseline_dir"
-chown "$owner" "$baseline_dir"
-baseline_dir_wine="$("$run_in_wine" --prefix "$prefix" --wine-path "$baseline_dir" | tr -d '\r')"
+# The durable floor writes where the installer writes.
+user_archive_dir="$documents/ZAVO/Vantaris77 Tc/GRP"
+user_archive_dir_wine="$("$run_in_wine" --prefix "$prefix" --wine-path "$user_archive_dir" | tr -d '\r')"
+archive_names=(EDIT_KAO_L.V77 EDIT_KAO_M.V77 EDIT_KAO_S.V77)
 
 make_archives() { # full|small
   local size
@@ -50,89 +68,117 @@ make_archives() { # full|small
   chown "$owner" "$game_dir"/GRP/*
 }
 
-# One installation on a fresh user folder; its key=value lines in $measured.
-install_once() {
+# Every run starts on a fresh user folder, with nothing left for the kernel
+# to write back from the run before, after a moment of quiet.
+settle() {
   rm -rf "$documents/ZAVO"
-  measured="$("$run_in_wine" --prefix "$prefix" --with "$installer" "$runner" run-installer "$exe_name" | tr -d '\r')"
-  [[ "$(sed -n 's/^exit_code=//p' <<<"$measured")" == 0 ]] || fail "the installer did not succeed: $measured"
+  sync
+  sleep "$pause"
 }
 
-copy_once() {
-  measured="$("$run_in_wine" --prefix "$prefix" "$runner" time-program \
-                "copy-twice \"$archive_dir_wine\" \"$baseline_dir_wine\" EDIT_KAO_L.V77 EDIT_KAO_M.V77 EDIT_KAO_S.V77" \
-              | tr -d '\r')"
-  grep -q '^copy_ms=' <<<"$measured" || fail "the baseline copies failed: $measured"
-}
-
+run_in_prefix() { measured="$("$run_in_wine" --prefix "$prefix" "$@" | tr -d '\r')"; }
 key() { sed -n "s/^$1=//p" <<<"$measured"; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# One figure for a rounds line; "-" when the run did not report it.
+field() { local value; value="$(key "$1" | head -n 1)"; echo "${value:--}"; }
 
-# Figures of every timed round, one line each: work dialog peak copy flush
-# replace program (the baseline program's run without its flush and replace)
-# whole (with them).
-rounds_file="$scratch/rounds"
-take_installer() { installer_figures="$(key work_ms) $(key dialog_visible_ms) $(key peak_working_set_bytes)"; }
-take_baseline() {
-  baseline_figures="$(key copy_ms) $(key flush_ms) $(key replace_ms) $(awk -v g="$(key program_ms)" \
-    -v f="$(key flush_ms)" -v r="$(key replace_ms)" 'BEGIN { print g - f - r, g }')"
+# Each appends one line to $rounds_file: program, then its figures.
+run_installer() {
+  settle
+  run_in_prefix --with "$installer" "$runner" run-installer "$exe_name"
+  [[ "$(key exit_code)" == 0 ]] || fail "the installer did not succeed: $measured"
+  echo "installer $(field work_ms) $(field dialog_visible_ms) $(field peak_working_set_bytes)" \
+       "$(field box_1_seen_ms) $(field box_1_up_ms) $(field box_2_seen_ms)" >>"$rounds_file"
 }
 
-# Installer and baseline take turns going first, so that both see the same
-# machine; each starts with nothing left to write back from the other (sync).
-# The first round only warms the page cache.
-measure() {
+run_durable_floor() {
+  settle
+  mkdir -p "$user_archive_dir"
+  chown -R "$owner" "$documents/ZAVO"
+  local arguments="durable-floor \"$archive_dir_wine\" \"$user_archive_dir_wine\""
+  local name
+  for name in "${archive_names[@]}"; do arguments+=" $name"; done
+  run_in_prefix "$runner" time-program "$arguments"
+  [[ -n "$(key work_ms)" ]] || fail "the durable floor failed: $measured"
+  echo "durable $(field program_ms) $(field work_ms)" >>"$rounds_file"
+}
+
+run_ui_floor() {
+  settle
+  run_in_prefix --with "$ui_floor" "$runner" run-installer "$(basename "$ui_floor")"
+  [[ "$(key boxes)" == 1 && "$(key exit_code)" == 0 ]] || fail "the UI floor did not run: $measured"
+  echo "ui $(field work_ms) $(field dialog_visible_ms)" >>"$rounds_file"
+}
+
+# Round 0 warms the page cache and is not counted.
+measure() { # full|small
   local round
-  : >"$rounds_file"
   for round in $(seq 0 "$runs"); do
-    if (( round % 2 )); then sync; copy_once; take_baseline; fi
-    sync; install_once; take_installer
-    if (( round % 2 == 0 )); then sync; copy_once; take_baseline; fi
+    rounds_file="$scratch/rounds-$1"
+    [[ $round -eq 0 ]] && rounds_file="$scratch/warm-up"
+    run_installer
+    run_durable_floor
+    run_ui_floor
     [[ $round -eq 0 ]] && continue
-    echo "$installer_figures $baseline_figures" >>"$rounds_file"
-    read -r w d p c f r g _ <<<"$installer_figures $baseline_figures"
-    echo "  run $round: installer $w ms (dialog visible at $d ms, peak working set $p bytes);" \
-         "baseline program $g ms (copies $c ms; then, apart, flush $f ms, replace $r ms)"
+    echo "  round $round: $(tail -n 3 "$rounds_file" | awk '{ printf "%s %s ms  ", $1, $2 }')"
   done
 }
 
-column_median() { awk -v n="$1" '{ print $n }' "$rounds_file" | median; }
-medians() { # prefix: sets <prefix>_work, _dialog, _peak, _copy, _flush, _replace, _program, _whole
-  local name i=1
-  for name in work dialog peak copy flush replace program whole; do
-    printf -v "${1}_$name" '%s' "$(column_median $i)"
-    i=$((i + 1))
-  done
+# Median, minimum and maximum of one column of one program's lines.
+stats() { # size program column
+  awk -v p="$2" -v c="$3" '$1 == p && $c != "-" { print $c }' "$scratch/rounds-$1" | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR == 0) { print "- - -"; exit } m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print m, v[1], v[NR] }'
 }
+median() { stats "$@" | cut -d' ' -f1; }
 
 echo "=== full-size archives"
 make_archives full
 stat -c '  %s bytes  %n' "$game_dir"/GRP/*
-measure
-medians full
-
+measure full
 echo "=== small archives (1104 slots, 64-byte blocks but slot 1027)"
 make_archives small
-measure
-medians small
+measure small
+
+echo "=== where the installer's time goes: $traced_runs traced runs on the small archives"
+for run in $(seq 1 "$traced_runs"); do
+  settle
+  rm -f "$documents/installer-trace.txt"
+  run_in_prefix --with "$traced" "$runner" run-installer "$(basename "$traced")"
+  [[ "$(key exit_code)" == 0 ]] || fail "the traced installer did not succeed: $measured"
+  cp "$documents/installer-trace.txt" "$scratch/trace-$run"
+done
+python3 "$repo/tools/bench/trace-summary.py" "$scratch"/trace-*
 
 echo "=== platform calls against the test double"
 "$native_build/tools/bench/platform_call_count" | sed 's/^/  /'
 
 echo
-echo "=== summary ($runs runs each, medians, warm page cache)"
-# shellcheck disable=SC2154  # full_* and small_* are set by medians
-awk -v w="$full_work" -v d="$full_dialog" -v c="$full_copy" -v f="$full_flush" -v r="$full_replace" -v g="$full_program" -v gw="$full_whole" \
-    -v sw="$small_work" -v sc="$small_copy" -v fp="$full_peak" -v sp="$small_peak" 'BEGIN {
-  printf "installer, full-size archives, start to completion box: %8.1f ms (dialog visible at %.1f ms)\n", w, d
-  printf "baseline program, start to end (six CopyFileA calls):   %8.1f ms (the copies alone %.1f ms)\n", g, c
-  printf "writing the three second copies through to the disk:    %8.1f ms (timed apart)\n", f
-  printf "moving the second copies over the first:                 %8.1f ms (timed apart)\n", r
-  printf "ratio installer / baseline program:                     %8.3f (target <= 1.05: %s)\n", w / g, (w / g <= 1.05) ? "met" : "MISSED"
-  printf "ratio installer / copies alone:                         %8.3f\n", w / c
-  printf "ratio installer / baseline program with flush, replace: %8.3f\n", w / gw
-  printf "size-dependent part: installer %.1f ms, copies %.1f ms, ratio %.3f\n", w - sw, c - sc, (w - sw) / (c - sc)
-  printf "installer, small archives, start to completion box:     %8.1f ms\n", sw
-  printf "peak working set, small archives:     %10d bytes\n", sp
-  printf "peak working set, full-size archives: %10d bytes\n", fp
-  printf "growth: %d bytes (target < 1048576: %s)\n", fp - sp, (fp - sp < 1048576) ? "met" : "MISSED"
+echo "=== $runs runs of each, interleaved, after sync and a ${pause} s pause; median (min .. max), ms"
+row() { # label size program column
+  read -r m lo hi <<<"$(stats "$2" "$3" "$4")"
+  printf '%-58s %8.1f  (%.1f .. %.1f)\n' "$1" "$m" "$lo" "$hi"
+}
+for size in full small; do
+  row "installer, $size, start to completion box, no box wait" "$size" installer 2
+  row "installer, $size, dialog visible" "$size" installer 3
+  row "durable floor, $size, program start to end" "$size" durable 2
+  row "durable floor, $size, its file work alone" "$size" durable 3
+  row "UI floor, $size, start to its box" "$size" ui 2
+  row "UI floor, $size, dialog visible" "$size" ui 3
+done
+
+row "installer, full, information box seen" full installer 5
+row "installer, full, information box up (the wait, not counted)" full installer 6
+row "installer, small, information box seen" small installer 5
+row "installer, small, information box up (the wait, not counted)" small installer 6
+
+full_peak="$(median full installer 4)"
+small_peak="$(median small installer 4)"
+printf 'peak working set: small %d bytes, full-size %d bytes, growth %d bytes\n' \
+  "$small_peak" "$full_peak" "$((${full_peak%.*} - ${small_peak%.*}))"
+awk -v fi="$(median full installer 2)" -v si="$(median small installer 2)" \
+    -v fd="$(median full durable 2)" -v sd="$(median small durable 2)" -v su="$(median small ui 2)" 'BEGIN {
+  printf "size-dependent: installer %.1f ms, durable floor %.1f ms\n", fi - si, fd - sd
+  printf "fixed: installer %.1f ms, UI floor %.1f ms\n", si, su
+  printf "ratio_size_dependent=%.3f\n", (fi - si) / (fd - sd)
+  printf "ratio_fixed=%.3f\n", si / su
 }'

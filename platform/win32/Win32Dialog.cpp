@@ -41,20 +41,6 @@ bool ReturnsResultDirectly(UINT message) {
     }
 }
 
-// The apartment that the taskbar object needs, for one modal run.
-class ComApartment {
-public:
-    ComApartment() : entered_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (entered_) ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool entered_;
-};
-
 // What the dialog procedure serves during one modal run.
 struct ModalRun {
     DialogHandler* handler;
@@ -109,7 +95,6 @@ INT_PTR CALLBACK ForwardingDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 std::intptr_t Win32Platform::RunModalDialog(int templateId, DialogHandler& handler) {
     InitProgressControlClass();
-    const ComApartment apartment;
     win32::ChineseDialogFont font;
     win32::TaskbarProgressMirror taskbar;
     const ActiveTaskbar active(taskbar_, taskbar);

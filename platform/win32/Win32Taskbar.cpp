@@ -20,6 +20,17 @@ ULONGLONG NonNegative(int value) { return value > 0 ? static_cast<ULONGLONG>(val
 
 TaskbarProgressMirror::TaskbarProgressMirror() : buttonCreated_(::RegisterWindowMessageW(L"TaskbarButtonCreated")) {}
 
+TaskbarProgressMirror::~TaskbarProgressMirror() {
+    // The object belongs to the apartment and goes before it.
+    taskbar_.reset();
+    if (apartmentEntered_) ::CoUninitialize();
+}
+
+bool TaskbarProgressMirror::EnterApartment() {
+    if (!apartmentEntered_) apartmentEntered_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    return apartmentEntered_;
+}
+
 void TaskbarProgressMirror::AcceptButtonMessage(HWND dialog) const {
     if (buttonCreated_ != 0) ::ChangeWindowMessageFilterEx(dialog, buttonCreated_, MSGFLT_ALLOW, nullptr);
 }
@@ -29,7 +40,8 @@ void TaskbarProgressMirror::OnButtonCreated(HWND dialog) {
     // A restarted shell made a new button; the old object may serve it no more.
     taskbar_.reset();
     ITaskbarList3* created = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+    if (!EnterApartment() ||
+        FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                                   reinterpret_cast<void**>(&created))) ||
         created == nullptr) {
         return;

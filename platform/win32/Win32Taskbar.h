@@ -6,8 +6,9 @@
 // applied then. Systems without taskbar progress never send the message or
 // lack the taskbar object: then requests are kept and nothing is shown.
 //
-// One object lives for one modal run, on the dialog's thread and inside its
-// COM apartment.
+// One object lives for one modal run, on the dialog's thread. It enters a COM
+// apartment only when the button exists, so that a system without one (and
+// every dialog before the shell has answered) pays nothing for COM.
 #pragma once
 
 #include "platform/Platform.h"
@@ -22,6 +23,7 @@ namespace platform::win32 {
 class TaskbarProgressMirror {
 public:
     TaskbarProgressMirror();
+    ~TaskbarProgressMirror();
     TaskbarProgressMirror(const TaskbarProgressMirror&) = delete;
     TaskbarProgressMirror& operator=(const TaskbarProgressMirror&) = delete;
 
@@ -38,8 +40,10 @@ private:
     };
 
     void Apply();
+    bool EnterApartment();
 
     UINT buttonCreated_;
+    bool apartmentEntered_ = false;
     std::unique_ptr<ITaskbarList3, Release> taskbar_;
     HWND dialog_ = nullptr;
     bool requested_ = false;

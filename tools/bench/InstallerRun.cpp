@@ -1,6 +1,7 @@
 #include "InstallerRun.h"
 
 #include "InstallerWindows.h"  // the end-to-end driver's, shared
+#include "ProgramRun.h"
 #include "Report.h"
 #include "WinHandle.h"
 #include "WindowPicture.h"
@@ -18,7 +19,7 @@ namespace bench {
 
 namespace {
 
-constexpr DWORD kPollMs = 2;
+constexpr DWORD kPollMs = kWatchPollMs;
 constexpr double kHangGuardMs = 120000;
 // Long enough for a window to be painted before its picture is taken.
 constexpr DWORD kSettleMs = 800;

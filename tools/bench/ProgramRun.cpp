@@ -1,10 +1,12 @@
 #include "ProgramRun.h"
 
+#include "InstallerWindows.h"  // the end-to-end driver's, shared
 #include "WinHandle.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace bench {
@@ -24,7 +26,9 @@ int RunSelf(const char* arguments) {
     }
     WinHandle process(info.hProcess);
     WinHandle thread(info.hThread);
-    WaitForSingleObject(process.get(), INFINITE);
+    const std::set<DWORD> watched{info.dwProcessId};
+    // One look per pace, as at the installer once its dialog is up.
+    while (WaitForSingleObject(process.get(), kWatchPollMs) == WAIT_TIMEOUT) driver::FindMessageBox(watched);
     std::printf("program_ms=%.1f\n", NowMs() - start);
     DWORD exitCode = 1;
     GetExitCodeProcess(process.get(), &exitCode);

@@ -4,8 +4,14 @@
 
 namespace bench {
 
-// Runs this same executable with `arguments` and waits for it; prints its
-// output lines as they come and program_ms. Returns its exit code, or 1.
+// How often a running program's windows are looked for. Every program that
+// is timed is watched at this pace, so that each pays the same for being
+// watched (under Wine each look costs the wineserver some work).
+constexpr unsigned long kWatchPollMs = 2;
+
+// Runs this same executable with `arguments` and waits for it, looking for
+// its windows as RunInstaller does; prints its output lines as they come and
+// program_ms. Returns its exit code, or 1.
 int RunSelf(const char* arguments);
 
 }  // namespace bench

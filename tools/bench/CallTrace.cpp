@@ -1,0 +1,73 @@
+#include "CallTrace.h"
+
+#include <cstdio>
+
+namespace bench {
+
+namespace {
+
+std::int64_t Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+std::int64_t FileTimeTicks(const FILETIME& time) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+// How long ago, in ms, the system says this process was created.
+double MsSinceProcessCreation() {
+    FILETIME created, exited, kernel, user, now;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+    GetSystemTimePreciseAsFileTime(&now);
+    return static_cast<double>(FileTimeTicks(now) - FileTimeTicks(created)) / 10000.0;
+}
+
+}  // namespace
+
+CallTrace::CallTrace() : calls_(), mainThread_(GetCurrentThreadId()) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    frequency_ = static_cast<double>(frequency.QuadPart);
+    entryTicks_ = Ticks();
+    entryMsSinceCreation_ = MsSinceProcessCreation();
+}
+
+std::uint32_t CallTrace::Begin(const char* name) {
+    const std::uint32_t token = used_.fetch_add(1);
+    if (token < kCapacity) calls_[token] = Call{name, GetCurrentThreadId(), Ticks(), 0};
+    return token;
+}
+
+void CallTrace::End(std::uint32_t token) {
+    if (token < kCapacity) calls_[token].end = Ticks();
+}
+
+double CallTrace::MsSinceCreation(std::int64_t ticks) const {
+    return entryMsSinceCreation_ + 1000.0 * static_cast<double>(ticks - entryTicks_) / frequency_;
+}
+
+void CallTrace::WriteTo(const char* path) const {
+    std::FILE* out = std::fopen(path, "w");
+    if (!out) return;
+    std::fprintf(out, "entry %.1f\n", entryMsSinceCreation_);
+    const std::uint32_t used = used_.load() < kCapacity ? used_.load() : kCapacity;
+    // Runs of the same call on one thread are told together: the entry table
+    // alone is thousands of calls.
+    for (std::uint32_t first = 0; first < used;) {
+        const Call& head = calls_[first];
+        std::uint32_t last = first;
+        double inside = 0;
+        for (std::uint32_t i = first; i < used && calls_[i].thread == head.thread && calls_[i].name == head.name; ++i) {
+            inside += MsSinceCreation(calls_[i].end) - MsSinceCreation(calls_[i].begin);
+            last = i;
+        }
+        std::fprintf(out, "%s %s x%u %.1f %.1f %.2f\n", head.thread == mainThread_ ? "ui" : "worker", head.name,
+                     last - first + 1, MsSinceCreation(head.begin), MsSinceCreation(calls_[last].end), inside);
+        first = last + 1;
+    }
+    std::fclose(out);
+}
+
+}  // namespace bench

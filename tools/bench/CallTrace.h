@@ -1,0 +1,53 @@
+// A record of when each platform call of one run began and how long it took,
+// on which thread; written out once at the end of the run.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+namespace bench {
+
+class CallTrace {
+public:
+    CallTrace();
+    // Returns a token for End; calls beyond the capacity are not recorded.
+    std::uint32_t Begin(const char* name);
+    void End(std::uint32_t token);
+    // One line per run of the same call on the same thread: thread, name,
+    // count, start and end in ms since the process was created, time inside.
+    void WriteTo(const char* path) const;
+
+private:
+    struct Call {
+        const char* name;
+        DWORD thread;
+        std::int64_t begin;
+        std::int64_t end;
+    };
+    static constexpr std::uint32_t kCapacity = 65536;
+    double MsSinceCreation(std::int64_t ticks) const;
+
+    Call calls_[kCapacity];
+    std::atomic<std::uint32_t> used_{0};
+    DWORD mainThread_;
+    double frequency_;
+    std::int64_t entryTicks_;
+    double entryMsSinceCreation_;
+};
+
+// Times one call from construction to destruction.
+class TracedCall {
+public:
+    TracedCall(CallTrace& trace, const char* name) : trace_(trace), token_(trace.Begin(name)) {}
+    ~TracedCall() { trace_.End(token_); }
+    TracedCall(const TracedCall&) = delete;
+    TracedCall& operator=(const TracedCall&) = delete;
+
+private:
+    CallTrace& trace_;
+    std::uint32_t token_;
+};
+
+}  // namespace bench
