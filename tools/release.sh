@@ -79,13 +79,19 @@ if [[ -n ${AW_SIGN_PKCS12+set} || -n ${AW_SIGN_PASSWORD+set} ]]; then
   # The password goes to the tools in a file of ours, never on a command line.
   password_file="$scratch/password"
   (umask 077 && printf '%s' "$AW_SIGN_PASSWORD" >"$password_file")
-  signer_certs="$scratch/signer-certificates.pem"
   # Files made by older tools use algorithms that OpenSSL 3 keeps in its legacy provider.
-  if ! openssl pkcs12 -in "$AW_SIGN_PKCS12" -passin "file:$password_file" -nokeys -out "$signer_certs" 2>/dev/null &&
-     ! openssl pkcs12 -legacy -in "$AW_SIGN_PKCS12" -passin "file:$password_file" -nokeys -out "$signer_certs" 2>/dev/null; then
+  read_pkcs12() { # output openssl-options...
+    local out="$1"
+    shift
+    openssl pkcs12 -in "$AW_SIGN_PKCS12" -passin "file:$password_file" -out "$out" "$@" 2>/dev/null ||
+      openssl pkcs12 -legacy -in "$AW_SIGN_PKCS12" -passin "file:$password_file" -out "$out" "$@" 2>/dev/null
+  }
+  signer_certs="$scratch/signer-certificates.pem"
+  signer_leaf="$scratch/signer.pem"
+  read_pkcs12 "$signer_certs" -nokeys ||
     die "cannot open '$AW_SIGN_PKCS12' with AW_SIGN_PASSWORD: the password is wrong or the file is not PKCS#12"
-  fi
-  grep -q 'BEGIN CERTIFICATE' "$signer_certs" || die "'$AW_SIGN_PKCS12' holds no certificate"
+  read_pkcs12 "$signer_leaf" -nokeys -clcerts && grep -q 'BEGIN CERTIFICATE' "$signer_leaf" ||
+    die "'$AW_SIGN_PKCS12' holds no certificate that goes with a key"
   trust_anchors="${AW_SIGN_CAFILE:-$signer_certs}"
   [[ -f $trust_anchors ]] || die "AW_SIGN_CAFILE '$trust_anchors' does not exist"
 fi
@@ -130,10 +136,10 @@ if [[ $signing -eq 1 ]]; then
   say "signing${AW_SIGN_TIMESTAMP_URL:+ with a time stamp from $AW_SIGN_TIMESTAMP_URL}"
   if ! osslsigncode sign "${sign_args[@]}" -in "$built_exe" -out "$exe" >"$scratch/sign.log" 2>&1; then
     cat "$scratch/sign.log" >&2
-    die "osslsigncode could not sign the installer"
+    die "osslsigncode could not sign the installer${AW_SIGN_TIMESTAMP_URL:+ (can the time-stamping server $AW_SIGN_TIMESTAMP_URL be reached?)}"
   fi
   # The signer must be the certificate in AW_SIGN_PKCS12, whatever AW_SIGN_CAFILE trusts.
-  leaf_hash="$(openssl x509 -in "$signer_certs" -outform DER | sha256sum | cut -d' ' -f1)"
+  leaf_hash="$(openssl x509 -in "$signer_leaf" -outform DER | sha256sum | cut -d' ' -f1)"
   verify_args=(-CAfile "$trust_anchors" -require-leaf-hash "sha256:$leaf_hash")
   [[ -z ${AW_SIGN_TSA_CAFILE:-} ]] || verify_args+=(-TSA-CAfile "$AW_SIGN_TSA_CAFILE")
   if ! osslsigncode verify "${verify_args[@]}" -in "$exe" >"$scratch/verify.log" 2>&1; then
