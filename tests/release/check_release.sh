@@ -57,6 +57,10 @@ expect_archive() {
   listed="$(unzip -Z1 "$archive" | LC_ALL=C sort)"
   expected="$(printf '%s\n' "${members[@]}" | LC_ALL=C sort)"
   [[ $listed == "$expected" ]] || fail "the archive holds: $(tr '\n' ' ' <<<"$listed")"
+  # What the zip support of a Traditional Chinese Windows reads: the names in code page 950.
+  listed="$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1], metadata_encoding="cp950").namelist()))' \
+            "$archive" | LC_ALL=C sort)"
+  [[ $listed == "$expected" ]] || fail "in code page 950 the archive holds: $(tr '\n' ' ' <<<"$listed")"
   unpacked="$work/unpacked"
   mkdir -p "$unpacked"
   unzip -q "$archive" -d "$unpacked"
