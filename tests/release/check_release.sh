@@ -38,10 +38,10 @@ make_certificate() { # name password
 
 run_release() { # expected-status, environment in the caller's
   local status=0
-  "$repo_root/tools/release.sh" --dist "$work/dist" >"$work/release.out" 2>"$work/release.err" || status=$?
-  cat "$work/release.out" "$work/release.err"
+  "$repo_root/tools/release.sh" --dist "$work/dist" >"$work/release.log" 2>&1 || status=$?
+  cat "$work/release.log"
   [[ $status -eq $1 || ($1 -ne 0 && $status -ne 0) ]] || fail "release.sh ended with $status"
-  last_line="$(cat "$work/release.out" "$work/release.err" | tail -n 1)"
+  last_line="$(tail -n 1 "$work/release.log")"
 }
 
 expect_no_archive() {
@@ -51,7 +51,7 @@ expect_no_archive() {
 }
 
 expect_archive() {
-  local archive="$work/dist/$archive_name" listed expected file
+  local archive="$work/dist/$archive_name" listed expected
   [[ -f $archive ]] || fail "no $archive_name"
   [[ $last_line == *"$archive"* ]] || fail "the last line does not name the archive: $last_line"
   listed="$(unzip -Z1 "$archive" | LC_ALL=C sort)"
