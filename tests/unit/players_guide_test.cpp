@@ -79,6 +79,14 @@ bool IsFailureText(const std::string& quoted) {
     return false;
 }
 
+// Readable in the failure message (gtest would print the UTF-8 as escapes).
+template <typename Texts>
+std::string Joined(const Texts& texts) {
+    std::string joined;
+    for (const std::string& text : texts) joined += (joined.empty() ? "" : " | ") + text;
+    return "{" + joined + "}";
+}
+
 // Numbers of exactly three digits: failure numbers, not the face slot 1027.
 std::vector<int> ThreeDigitNumbers(const std::string& line) {
     std::vector<int> numbers;
@@ -108,7 +116,7 @@ TEST_P(PlayersGuide, QuotesOnlyTheInstallersOwnMessages) {
             if (!IsAscii(span) && !IsInstallerText(span)) strangers.push_back(span);
         }
     }
-    EXPECT_TRUE(strangers.empty()) << "quoted, but not a text of app/Texts.cpp: " << testing::PrintToString(strangers);
+    EXPECT_TRUE(strangers.empty()) << "quoted, but not a text of app/Texts.cpp: " << Joined(strangers);
 }
 
 // A failure's line gives its numbers and then the message it shows first.
@@ -125,7 +133,8 @@ TEST_P(PlayersGuide, ListsEveryFailureNumberWithTheMessageItShows) {
         if (text == nullptr) {
             EXPECT_EQ(listed.count(code), 0u) << code << " is listed, but the installer has no such failure";
         } else {
-            EXPECT_EQ(listed[code], std::set<std::string>{text->utf8}) << "failure " << code;
+            EXPECT_EQ(listed[code], std::set<std::string>{text->utf8})
+                << "failure " << code << " is listed with " << Joined(listed[code]) << ", but shows " << text->utf8;
         }
     }
 }
