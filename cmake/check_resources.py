@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the resources compiled into the installer: the progress dialog's
-template word for word, the icon, the manifest, the version information and
-the five payload files, all in the languages the program expects."""
+template word for word, the icon, the manifest, the version information (the
+release's version, when given) and the five payload files, all in the
+languages the program expects."""
 import struct
 import sys
 import xml.etree.ElementTree as ET
@@ -166,7 +167,7 @@ def check_version_info(data, manifest_version, expect):
         expect("copyright", strings.get("LegalCopyright"), "Copyright ...")
 
 
-def main(exe, payload_dir):
+def main(exe, payload_dir, release_version=None):
     pe = open(exe, "rb").read()
     base, to_file = resource_tree(pe)
     failures = []
@@ -199,6 +200,8 @@ def main(exe, payload_dir):
         failures.append(f"{len(manifests)} manifests with id 1, expected one")
     else:
         manifest_version = check_manifest(next(iter(manifests.values())), expect, failures)
+        if release_version is not None:
+            expect("manifest version", manifest_version, release_version)
 
     versions = find(pe, base, to_file, RT_VERSION, 1)
     expect("version 1 languages", sorted(versions), [LANG_ZH_TW])
@@ -231,4 +234,6 @@ def main(exe, payload_dir):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    # check_resources.py INSTALLER.exe PAYLOAD_DIR [VERSION]: with VERSION, the
+    # manifest (and through it the version information) must carry it.
+    sys.exit(main(*sys.argv[1:4]))

@@ -10,6 +10,7 @@ packages=(
   cmake make g++ googletest python3 clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth fonts-arphic-uming locales
+  git openssl osslsigncode unzip
 )
 
 readonly wine_locale="zh_TW.UTF-8"
