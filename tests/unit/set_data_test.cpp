@@ -234,6 +234,9 @@ TEST_P(SetDataFileErrorTest, EndsTheWalkReportsAFailureAndClosesTheFile) {
     EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kFailed);
 
     EXPECT_TRUE(dialog.Posts().empty());
+    // A close that failed leaves the double's handle open, so only the
+    // other errors can show that the file was closed.
+    if (GetParam().fault.op == Op::CloseFile) return;
     const platform::FileHandle reopened = os->HoldOpen(SetDataPath(), win::kGenericRead | win::kGenericWrite, 0);
     EXPECT_NE(reopened, platform::kInvalidFile);
     if (reopened != platform::kInvalidFile) os->Release(reopened);
