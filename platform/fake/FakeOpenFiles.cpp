@@ -140,7 +140,7 @@ void detail::FakeState::CloseHandleOf(FileHandle handle) {
 void detail::FakeState::MeetBriefHolds(const char* path) {
     if (briefHolds.empty()) return;
     detail::ResolvedPath resolved;
-    if (detail::ResolvePath(path, &resolved) != 0) return;
+    if (detail::ResolvePath(codePage, path, &resolved) != 0) return;
     const std::shared_ptr<Entry> entry = Find(resolved.key);
     if (!entry) return;
     for (auto hold = briefHolds.begin(); hold != briefHolds.end();) {

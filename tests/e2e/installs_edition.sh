@@ -34,15 +34,7 @@ fi
 installed_files+=(GRP/EDIT_KAO_L.V77 GRP/EDIT_KAO_M.V77 GRP/EDIT_KAO_S.V77)
 
 install_once() {
-  start_installer
-  expect_progress_dialog
-  expect_box "$information_text"
-  press_ok
-  expect_box "已完成 addonwarlord1 的安裝"
-  expect dialog_bar_pos 12
-  press_ok
-  expect_exit "$installer_pid" "the installer" 0
-  expect_no_installer_windows
+  install_as_player "$information_text"
 }
 
 expect_installed_files() {

@@ -50,15 +50,7 @@ folders_outside_documents >"$scratch/folders_before"
 profile_dir="$(dirname "$documents")"
 [[ $case_name == documents_in_read_only_parent ]] && chmod a-w "$profile_dir"
 
-start_installer
-expect_progress_dialog
-expect_box "將安裝碧潮紀行 本體專用資料。"
-press_ok
-expect_box "已完成 addonwarlord1 的安裝"
-expect dialog_bar_pos 12
-press_ok
-expect_exit "$installer_pid" "the installer" 0
-expect_no_installer_windows
+install_as_player "將安裝碧潮紀行 本體專用資料。"
 chmod u+w "$profile_dir"
 
 for size in L M S; do expect_patched_archive "$size"; done

@@ -203,6 +203,20 @@ expect_no_installer_windows() {
   expect boxes 0
 }
 
+# A whole successful installation as a player goes through it: the dialog,
+# the edition's information box, the completion box with a full bar, exit 0.
+install_as_player() { # information-text
+  start_installer
+  expect_progress_dialog
+  expect_box "$1"
+  press_ok
+  expect_box "已完成 addonwarlord1 的安裝"
+  expect dialog_bar_pos 12
+  press_ok
+  expect_exit "$installer_pid" "the installer" 0
+  expect_no_installer_windows
+}
+
 # Waits (with the hang guard) until the stand-in's window is in the expected
 # state, then checks it: expectations are iconic=0|1 and foreground=main|popup|bystander.
 expect_window_state() { # class expectation...

@@ -59,15 +59,7 @@ readonly information_text="將安裝碧潮紀行 本體專用資料。"
 readonly record_name="addonwarlord1.77B"
 
 install_once() {
-  start_installer
-  expect_progress_dialog
-  expect_box "$information_text"
-  press_ok
-  expect_box "已完成 addonwarlord1 的安裝"
-  expect dialog_bar_pos 12
-  press_ok
-  expect_exit "$installer_pid" "the installer" 0
-  expect_no_installer_windows
+  install_as_player "$information_text"
   local size
   for size in L M S; do expect_patched_archive "$size"; done
   cmp "$repo_root/resources/payload/record_base.bin" "$game_data/EDIT/BUSHOU/$record_name" ||

@@ -68,6 +68,9 @@ public:
     bool GetPersonalFolderPath(char (&buffer)[260]) override {
         return Timed("GetPersonalFolderPath", [&] { return os_.GetPersonalFolderPath(buffer); });
     }
+    bool GetAnsiCodePage(AnsiCodePage* codePage) override {
+        return Timed("GetAnsiCodePage", [&] { return os_.GetAnsiCodePage(codePage); });
+    }
     bool PathFileExists(const char* path) override {
         return Timed("PathFileExists", [&] { return os_.PathFileExists(path); });
     }
