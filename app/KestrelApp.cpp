@@ -2,12 +2,17 @@
 
 #include "app/ExitCodes.h"
 #include "app/KestrelDlg.h"
+#include "app/OutcomeBoxes.h"
 #include "install/InstallWorker.h"
 
 #include <clocale>
 #include <cstdint>
+#include <cstdio>
 
 namespace {
+// What DoModal gives for a dialog that could not be made.
+constexpr std::intptr_t kDialogNotMade = -1;
+
 constexpr char kGameWindowClass[] = "ZAVO_VANTARIS_77_WINDOW";
 constexpr char kLauncherWindowClass[] = "ZAVO_VANTARIS_77_LAUNCHER_WINDOW";
 constexpr char kInstanceMutexName[] = "ZAVO_VANTARIS_77_DL_BUSHOU_WINDOW";
@@ -17,6 +22,13 @@ void BringForward(platform::Window window) {
     platform::Platform& os = platform::Os();
     if (os.IsIconic(window)) os.ShowWindow(window, platform::win::kSwRestore);
     os.SetForegroundWindow(os.GetLastActivePopup(window));
+}
+
+// For a developer at a debugger; the player sees the numbered boxes.
+void TellDebugger(const char* what, std::uint32_t error) {
+    char line[256];
+    std::snprintf(line, sizeof line, "addonwarlord1: %s (error %lu)\n", what, static_cast<unsigned long>(error));
+    platform::Os().OutputDebugString(line);
 }
 
 int ExitCodeOf(const CKestrelDlg& dialog) {
@@ -57,12 +69,29 @@ bool CKestrelApp::InitInstance() {
     m_pMainWnd = &dialog;
     // Success, failure and an early end are told apart by what the dialog
     // showed, not by how it ended: Enter also ends it with 1.
-    dialog.DoModal();
+    const std::intptr_t ended = dialog.DoModal();
+    const std::uint32_t error = platform::Os().LastError();
     // The worker may still be on its way out; nothing ends under it.
     dialog.JoinWorker();
     m_pMainWnd = nullptr;
+    if (ended == kDialogNotMade && dialog.GetOutcome() == CKestrelDlg::Outcome::kNone) {
+        // A damaged copy (its dialog template gone) or a system out of
+        // resources: nothing has been written, and the player is told so.
+        TellDebugger("the progress dialog could not be made", error);
+        ShowFailureBoxes(exit_code::kFailureDialogNotMade);
+        exitCode_ = exit_code::kFailureDialogNotMade;
+        return false;
+    }
     exitCode_ = ExitCodeOf(dialog);
     return false;
+}
+
+int CKestrelApp::OnSystemPartMissing(const char* part, std::uint32_t error, bool canShowBoxes) {
+    char what[256];
+    std::snprintf(what, sizeof what, "%s could not be loaded", part);
+    TellDebugger(what, error);
+    if (canShowBoxes) ShowFailureBoxes(exit_code::kFailureSystemPartMissing);
+    return exit_code::kFailureSystemPartMissing;
 }
 
 int CKestrelApp::ExitInstance() {

@@ -15,6 +15,8 @@ public:
     bool InitInstance() override;
     // Returns the process exit status (app/ExitCodes.h).
     int ExitInstance() override;
+    // Tells the player (failure 504) where a box can still be shown.
+    int OnSystemPartMissing(const char* part, std::uint32_t error, bool canShowBoxes) override;
 
     // True when the installer may run; the single-instance mutex is then in
     // m_hMutex (0 only when it could not be created at all).

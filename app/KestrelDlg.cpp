@@ -1,5 +1,7 @@
 #include "app/KestrelDlg.h"
 
+#include "app/ExitCodes.h"
+#include "app/OutcomeBoxes.h"
 #include "app/Texts.h"
 #include "install/InstallMessages.h"
 #include "install/ProgressDialogLink.h"
@@ -9,6 +11,11 @@
 
 namespace {
 constexpr int kProgressSteps = 12;
+
+// Looks after the worker until the outcome has come. Its interval costs
+// nothing but the wait before a lost outcome is told.
+constexpr std::uintptr_t kWorkerWatchTimer = 1;
+constexpr std::uint32_t kWorkerWatchMs = 250;
 
 // Generous for the longest format with the display name and any int.
 using TextBuffer = char[256];
@@ -48,8 +55,38 @@ bool CKestrelDlg::OnInitDialog() {
     MirrorOnTaskbar();
 
     worker_ = platform::AfxBeginThread(workerProc_, nullptr);
+    WatchWorker();
     return true;
 }
+
+void CKestrelDlg::WatchWorker() {
+    if (platform::Os().SetTimer(GetSafeHwnd(), kWorkerWatchTimer, kWorkerWatchMs)) return;
+    // Without the watch a worker that never started would leave the dialog
+    // up with nothing to end it; one that did start posts its outcome.
+    if (!worker_.IsJoinable()) OnInstallError(exit_code::kFailureWorkerNotStarted);
+}
+
+// A worker that could not start, or that ended without its outcome reaching
+// the dialog (its post failed), would leave the player before a dialog that
+// has no close box and ignores Enter and Esc: both are told as failures.
+void CKestrelDlg::OnWorkerWatch() {
+    if (outcome_ != Outcome::kNone) return;
+    if (!worker_.IsJoinable()) {
+        OnInstallError(exit_code::kFailureWorkerNotStarted);
+        return;
+    }
+    if (!worker_.HasEnded()) return;
+    // Everything the worker posted was queued before it ended, and a timer
+    // comes only while no posted message waits: by the next tick an outcome
+    // it posted has been handled.
+    if (!workerEndSeen_) {
+        workerEndSeen_ = true;
+        return;
+    }
+    OnInstallError(exit_code::kFailureNoOutcome);
+}
+
+void CKestrelDlg::StopWatchingWorker() { platform::Os().KillTimer(GetSafeHwnd(), kWorkerWatchTimer); }
 
 bool CKestrelDlg::OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                            std::intptr_t* result) {
@@ -62,6 +99,9 @@ bool CKestrelDlg::OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::in
         break;
     case WM_INSTALL_ERROR:
         OnInstallError(static_cast<int>(wParam));
+        break;
+    case platform::win::kWmTimer:
+        if (wParam == kWorkerWatchTimer) OnWorkerWatch();
         break;
     default:
         break;
@@ -77,12 +117,10 @@ void CKestrelDlg::OnInstallStep() {
 void CKestrelDlg::OnInstallDone() {
     if (outcome_ != Outcome::kNone) return;
     outcome_ = Outcome::kSucceeded;
+    StopWatchingWorker();
     m_progress.SetPos(kProgressSteps);
     MirrorOnTaskbar();
-
-    TextBuffer text;
-    std::snprintf(text, sizeof text, texts::kDoneFormat.cp950, texts::kWarlordDisplayName);
-    ShowInstallerMessageBox(text);
+    ShowCompletionBox();
     EndDialog(1);
 }
 
@@ -90,20 +128,15 @@ void CKestrelDlg::OnInstallError(int code) {
     if (outcome_ != Outcome::kNone) return;
     outcome_ = Outcome::kFailed;
     failureCode_ = code;
+    StopWatchingWorker();
     MirrorOnTaskbar();
-    if (const UiText* specific = texts::FailureText(code)) ShowInstallerMessageBox(specific->cp950);
-
-    TextBuffer text;
-    std::snprintf(text, sizeof text, texts::kFailedFormat.cp950, texts::kWarlordDisplayName, code);
-    ShowInstallerMessageBox(text);
+    ShowFailureBoxes(code);
     EndDialog(3);
 }
 
-bool CKestrelDlg::MayEnd() const {
-    // Without a worker nothing is being written, and nothing would ever end
-    // the dialog otherwise.
-    return outcome_ != Outcome::kNone || !worker_.IsJoinable();
-}
+// Every run comes to an outcome (see OnWorkerWatch), so the player is never
+// left without a way out.
+bool CKestrelDlg::MayEnd() const { return outcome_ != Outcome::kNone; }
 
 void CKestrelDlg::MirrorOnTaskbar() {
     const platform::TaskbarProgress state =

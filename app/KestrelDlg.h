@@ -43,6 +43,9 @@ private:
     void OnInstallStep();
     void OnInstallDone();
     void OnInstallError(int code);
+    void WatchWorker();
+    void OnWorkerWatch();
+    void StopWatchingWorker();
     bool MayEnd() const;
     // Shows the bar on the dialog's taskbar button: red once a failure came.
     void MirrorOnTaskbar();
@@ -51,4 +54,5 @@ private:
     platform::CWinThread worker_;
     Outcome outcome_ = Outcome::kNone;
     int failureCode_ = 0;
+    bool workerEndSeen_ = false;
 };

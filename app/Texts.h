@@ -1,20 +1,16 @@
-// Every text the user sees. They are the installer's own words in code page
-// 950 (Big5), stored as their exact bytes; beside each stands the same text
-// in UTF-8, so that a test can check the bytes and a reader can read them.
+// Every text of the dialog and of the failures it reports, beside the
+// installation's own texts (install/InstallTexts.h). Code page 950 bytes with
+// the same text in UTF-8, as there.
 #pragma once
 
-#include <cstddef>
+#include "install/InstallTexts.h"
 
-struct UiText {
-    const char* cp950;
-    const char* utf8;
-};
+#include <cstddef>
 
 namespace texts {
 
 constexpr char kWarlordDisplayName[] = "addonwarlord1";
 
-extern const UiText kCaption;                  // dialog caption and every message box
 extern const UiText kStatusFormat;             // status line; %s: display name
 extern const UiText kDoneFormat;               // completion box; %s: display name
 extern const UiText kFailedFormat;             // generic failure box; %s: display name, %d: code
@@ -25,15 +21,29 @@ extern const UiText kDocumentsFolderUnusable;  // 105
 extern const UiText kFaceDataFailed;           // 201 to 206
 extern const UiText kRecordDataFailed;         // 301, 302
 extern const UiText kSetDataFailed;            // 401
-extern const UiText kInstallingBaseData;       // information box, base edition
-extern const UiText kInstallingExpansionData;  // information box, expansion edition
+extern const UiText kInstallationNotStarted;   // 501
+extern const UiText kInstallationEndedUnexpectedly;  // 502
+extern const UiText kWindowNotShown;           // 503
+extern const UiText kSystemPartMissing;        // 504
 
-// All of the above, for checking them together.
-extern const UiText* const kAll[];
-extern const std::size_t kAllCount;
+// A failure the player can be told of: its number and the text shown
+// before the numbered box.
+struct Failure {
+    int code;
+    const UiText* text;
+};
+
+// The one table of failures, in the order of their numbers: those the
+// installation reports and those of the program itself.
+extern const Failure kFailures[];
+extern const std::size_t kFailureCount;
 
 // The specific text shown before the generic failure box, or null for a
 // code that has none.
 const UiText* FailureText(int code);
+
+// Every text the user can see, the installation's own included.
+extern const UiText* const kAll[];
+extern const std::size_t kAllCount;
 
 }  // namespace texts

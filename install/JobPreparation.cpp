@@ -1,8 +1,8 @@
 #include "install/JobPreparation.h"
 
-#include "app/Texts.h"
 #include "install/GameDetection.h"
 #include "install/InstallMessages.h"
+#include "install/InstallTexts.h"
 #include "install/Paths.h"
 #include "install/Payload.h"
 #include "install/ProgressDialogLink.h"

@@ -1,6 +1,6 @@
 #include "install/ProgressDialogLink.h"
 
-#include "app/Texts.h"
+#include "install/InstallTexts.h"
 #include "platform/framework/CDialog.h"
 
 std::atomic<platform::CDialog*> g_pProgressDlg{nullptr};

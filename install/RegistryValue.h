@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-// Opens the chain one level at a time with full access, queries `valueName`
+// Opens the chain one level at a time for reading, queries `valueName`
 // into `data` offering `*size` bytes, and closes every key it opened. Returns
 // the query's Win32 status, or the status of the first level that failed to
 // open (the value is then not queried).

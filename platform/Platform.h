@@ -88,6 +88,7 @@ constexpr std::uint32_t kWmQueryDragIcon = 0x0037;
 constexpr std::uint32_t kWmSetIcon = 0x0080;
 constexpr std::uint32_t kWmInitDialog = 0x0110;
 constexpr std::uint32_t kWmCommand = 0x0111;
+constexpr std::uint32_t kWmTimer = 0x0113;
 constexpr std::uint32_t kWmIconEraseBkgnd = 0x0027;
 constexpr std::uint32_t kIconSmall = 0;
 constexpr std::uint32_t kIconBig = 1;
@@ -258,6 +259,15 @@ public:
     // Centres a top-level window on the screen's work area.
     virtual void CenterWindowOnScreen(Window window) = 0;
 
+    // --- Timers of the modal dialog -------------------------------------------
+    // WM_TIMER with `id` in wParam reaches `window`'s dialog handler every
+    // `milliseconds` or later, as long as it lives: the system makes it only
+    // while no posted message waits in the thread's queue, so it never comes
+    // before a message posted ahead of it, nor takes a place in the queue.
+    // False when the timer could not be set.
+    virtual bool SetTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) = 0;
+    virtual bool KillTimer(Window window, std::uintptr_t id) = 0;
+
     // --- Taskbar --------------------------------------------------------------
     // Shows `state` with `completed` of `total` on the taskbar button of
     // `window`, a dialog being run by RunModalDialog; called on the dialog's
@@ -280,6 +290,9 @@ public:
     virtual ThreadHandle StartThread(ThreadProc proc, void* param) = 0;
     // Waits until the thread has ended, then releases the handle.
     virtual void JoinThread(ThreadHandle thread) = 0;
+    // True once the thread has ended; false while it runs, and when that
+    // cannot be told.
+    virtual bool HasThreadEnded(ThreadHandle thread) = 0;
     // Suspends the calling thread for about `milliseconds`.
     virtual void Sleep(std::uint32_t milliseconds) = 0;
 
@@ -287,6 +300,12 @@ public:
     virtual ResourceHandle FindResource(int id, const char* typeName) = 0;
     virtual const void* LoadResource(ResourceHandle resource) = 0;
     virtual std::uint32_t SizeofResource(ResourceHandle resource) = 0;
+
+    // --- Diagnostics ------------------------------------------------------------
+    // A line for a developer's debugger (OutputDebugString; under Wine, the
+    // debugstr channel). The program writes no log, and the player sees none
+    // of it.
+    virtual void OutputDebugString(const char* text) = 0;
 };
 
 // The process-wide platform that the framework, the application and the

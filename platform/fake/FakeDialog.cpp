@@ -159,6 +159,16 @@ void FakePlatform::SetModalIdleLimitMs(int milliseconds) {
     state_->modalIdleLimitMs = milliseconds;
 }
 
+bool FakePlatform::ModalLoopTimedOut() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->modalLoopTimedOut;
+}
+
+std::vector<std::uintptr_t> FakePlatform::TimersLeft() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->timersLeft;
+}
+
 void FakePlatform::ForceEndModalLoop(std::intptr_t result) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (!state_->dialog.running || state_->dialog.endRequested) return;
@@ -208,6 +218,46 @@ void CreateControls(detail::FakeState& state, int templateId) {
 }
 }  // namespace
 
+// The modal loop proper: posted messages first, in order; a due timer only
+// while none waits; and an end by timeout when nothing but timers came for
+// the idle limit.
+void PumpUntilEnded(detail::FakeState& s, DialogHandler& handler, std::unique_lock<std::mutex>& lock) {
+    using Clock = std::chrono::steady_clock;
+    const Window window = s.dialog.window;
+    const auto idleLimit = std::chrono::milliseconds(s.modalIdleLimitMs);
+    Clock::time_point idleDeadline = Clock::now() + idleLimit;
+    while (!s.dialog.endRequested) {
+        if (!s.dialog.queue.empty()) {
+            const PostedMessage next = s.dialog.queue.front();
+            s.dialog.queue.pop_front();
+            lock.unlock();
+            Dispatch(s, handler, window, next.message, next.wParam, next.lParam);
+            lock.lock();
+            idleDeadline = Clock::now() + idleLimit;
+            continue;
+        }
+        const auto firstDue = std::min_element(s.dialog.timers.begin(), s.dialog.timers.end(),
+                                               [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
+        const Clock::time_point wakeAt =
+            firstDue == s.dialog.timers.end() ? idleDeadline : std::min(idleDeadline, firstDue->second.due);
+        if (Clock::now() < wakeAt) {
+            s.dialogWake.wait_until(lock, wakeAt);
+            continue;
+        }
+        if (Clock::now() >= idleDeadline) {
+            s.dialog.endRequested = true;
+            s.dialog.endResult = -2;
+            s.modalLoopTimedOut = true;
+            break;
+        }
+        const std::uintptr_t id = firstDue->first;
+        firstDue->second.due = Clock::now() + firstDue->second.interval;
+        lock.unlock();
+        Dispatch(s, handler, window, win::kWmTimer, id, 0);
+        lock.lock();
+    }
+}
+
 std::intptr_t FakePlatform::RunModalDialog(int templateId, DialogHandler& handler) {
     detail::FakeState& s = *state_;
     std::unique_lock<std::mutex> lock(s.mutex);
@@ -222,30 +272,18 @@ std::intptr_t FakePlatform::RunModalDialog(int templateId, DialogHandler& handle
     s.dialog.running = true;
     CreateControls(s, templateId);
     const Window window = s.dialog.window;
-    const auto idleLimit = std::chrono::milliseconds(s.modalIdleLimitMs);
+    s.modalLoopTimedOut = false;
 
     lock.unlock();
     Dispatch(s, handler, window, win::kWmInitDialog, 0, 0);
     lock.lock();
-    while (!s.dialog.endRequested) {
-        if (s.dialog.queue.empty()) {
-            const bool woken =
-                s.dialogWake.wait_for(lock, idleLimit, [&s] { return !s.dialog.queue.empty() || s.dialog.endRequested; });
-            if (!woken) {
-                s.dialog.endRequested = true;
-                s.dialog.endResult = -2;
-            }
-            continue;
-        }
-        const PostedMessage next = s.dialog.queue.front();
-        s.dialog.queue.pop_front();
-        lock.unlock();
-        Dispatch(s, handler, window, next.message, next.wParam, next.lParam);
-        lock.lock();
-    }
+    PumpUntilEnded(s, handler, lock);
     s.dialog.running = false;
     s.dialog.handler = nullptr;
     s.dialog.queue.clear();
+    s.timersLeft.clear();
+    for (const auto& timer : s.dialog.timers) s.timersLeft.push_back(timer.first);
+    s.dialog.timers.clear();
     s.dialog.result = s.dialog.endResult;
     s.paintContexts.clear();
     return s.dialog.endResult;
@@ -353,6 +391,34 @@ void FakePlatform::CenterWindowOnScreen(Window window) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::CenterWindowOnScreen)) return;
     if (state_->dialog.running && window == state_->dialog.window) state_->dialog.centred = true;
+}
+
+bool FakePlatform::SetTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::SetTimer)) return false;
+    if (!state_->dialog.running || window != state_->dialog.window) {
+        state_->SetError(detail::kErrorInvalidWindowHandle);
+        return false;
+    }
+    // Windows raises intervals below USER_TIMER_MINIMUM to it.
+    const auto interval = std::chrono::milliseconds(std::max<std::uint32_t>(milliseconds, 10));
+    state_->dialog.timers[id] = detail::Timer{interval, std::chrono::steady_clock::now() + interval};
+    state_->dialogWake.notify_all();
+    return true;
+}
+
+bool FakePlatform::KillTimer(Window window, std::uintptr_t id) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::KillTimer)) return false;
+    if (!state_->dialog.running || window != state_->dialog.window) {
+        state_->SetError(detail::kErrorInvalidWindowHandle);
+        return false;
+    }
+    if (state_->dialog.timers.erase(id) == 0) {
+        state_->SetError(win::kErrorInvalidParameter);
+        return false;
+    }
+    return true;
 }
 
 std::vector<TaskbarRecord> FakePlatform::TaskbarUpdates() const {

@@ -20,11 +20,12 @@ const char* const kOpNames[] = {
     "FindWindow", "IsIconic", "ShowWindow", "GetLastActivePopup", "SetForegroundWindow", "IsWindow",
     "CreateMutex", "ReleaseMutex", "CloseMutex",
     "PostMessage", "SendMessage", "GetDlgItem", "SetWindowText", "MessageBox", "RunModalDialog", "EndDialog",
-    "CenterWindowOnScreen",
+    "CenterWindowOnScreen", "SetTimer", "KillTimer",
     "SetTaskbarProgress",
     "LoadIcon", "GetSystemMetrics", "GetClientRect", "BeginPaint", "DrawIcon", "EndPaint",
-    "StartThread", "JoinThread", "Sleep",
+    "StartThread", "JoinThread", "HasThreadEnded", "Sleep",
     "FindResource", "LoadResource", "SizeofResource",
+    "OutputDebugString",
 };
 static_assert(sizeof(kOpNames) / sizeof(kOpNames[0]) == static_cast<std::size_t>(Op::Count_),
               "every operation needs a name");

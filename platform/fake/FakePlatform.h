@@ -43,11 +43,12 @@ enum class Op {
     FindWindow, IsIconic, ShowWindow, GetLastActivePopup, SetForegroundWindow, IsWindow,
     CreateMutex, ReleaseMutex, CloseMutex,
     PostMessage, SendMessage, GetDlgItem, SetWindowText, MessageBox, RunModalDialog, EndDialog,
-    CenterWindowOnScreen,
+    CenterWindowOnScreen, SetTimer, KillTimer,
     SetTaskbarProgress,
     LoadIcon, GetSystemMetrics, GetClientRect, BeginPaint, DrawIcon, EndPaint,
-    StartThread, JoinThread, Sleep,
+    StartThread, JoinThread, HasThreadEnded, Sleep,
     FindResource, LoadResource, SizeofResource,
+    OutputDebugString,
     Count_
 };
 const char* OpName(Op op);
@@ -214,12 +215,20 @@ public:
     std::vector<TaskbarRecord> TaskbarUpdates() const;
     // Every Sleep request in milliseconds, in order, whatever the thread.
     std::vector<std::uint32_t> Sleeps() const;
+    // Every line given to OutputDebugString, in order.
+    std::vector<std::string> DebugOutput() const;
+    // Whether the last modal loop ended because nothing came for the idle
+    // limit (see SetModalIdleLimitMs), and the timers of the dialog that
+    // were still set when it ended.
+    bool ModalLoopTimedOut() const;
+    std::vector<std::uintptr_t> TimersLeft() const;
     struct DrawnIcon { int x; int y; IconHandle icon; };
     std::vector<DrawnIcon> DrawnIcons() const;
     void SetDialogClientSize(int width, int height);
     void SetDialogMinimised(bool minimised);
-    // A modal loop whose queue stays empty this long (no thread left to post)
-    // ends with -2, so that a broken program fails a test instead of hanging it.
+    // A modal loop that gets no message but its timers' for this long ends
+    // with -2 (see ModalLoopTimedOut), so that a program that would hang fails
+    // its test instead of hanging it.
     void SetModalIdleLimitMs(int milliseconds);
     // Ends the running modal loop with `result` as ending the process from
     // outside would; not a call of the program, so not counted. Nothing
@@ -285,6 +294,10 @@ public:
     std::intptr_t RunModalDialog(int templateId, DialogHandler& handler) override;
     bool EndDialog(Window dialog, std::intptr_t result) override;
     void CenterWindowOnScreen(Window window) override;
+    // Due timers reach the handler from the modal loop while its queue is
+    // empty, as WM_TIMER does; a timer of a window that is gone is dropped.
+    bool SetTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) override;
+    bool KillTimer(Window window, std::uintptr_t id) override;
     void SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) override;
     IconHandle LoadIcon(int resourceId) override;
     int GetSystemMetrics(int index) override;
@@ -294,11 +307,14 @@ public:
     void EndPaint(Window window) override;
     ThreadHandle StartThread(ThreadProc proc, void* param) override;
     void JoinThread(ThreadHandle thread) override;
+    bool HasThreadEnded(ThreadHandle thread) override;
     // Returns at once; the request is recorded (see Sleeps).
     void Sleep(std::uint32_t milliseconds) override;
     ResourceHandle FindResource(int id, const char* typeName) override;
     const void* LoadResource(ResourceHandle resource) override;
     std::uint32_t SizeofResource(ResourceHandle resource) override;
+    // Recorded (see DebugOutput).
+    void OutputDebugString(const char* text) override;
 
 private:
     std::unique_ptr<detail::FakeState> state_;

@@ -5,6 +5,8 @@
 #include "platform/fake/FakePlatform.h"
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <thread>
 
@@ -78,6 +80,11 @@ struct Control {
     ProgressState progress;
 };
 
+struct Timer {
+    std::chrono::milliseconds interval{0};
+    std::chrono::steady_clock::time_point due;
+};
+
 struct Dialog {
     Window window = 0;
     DialogHandler* handler = nullptr;
@@ -89,6 +96,7 @@ struct Dialog {
     std::vector<std::pair<std::uint32_t, std::uintptr_t>> icons;
     std::optional<std::intptr_t> result;
     std::deque<PostedMessage> queue;
+    std::map<std::uintptr_t, Timer> timers;
     bool endRequested = false;
     std::intptr_t endResult = 0;
 };
@@ -148,6 +156,8 @@ struct FakeState {
     int dialogHeight = 67;
     bool dialogMinimised = false;
     int modalIdleLimitMs = 20000;
+    bool modalLoopTimedOut = false;
+    std::vector<std::uintptr_t> timersLeft;
     std::vector<PostedMessage> posted;
     std::vector<MessageBoxRecord> messageBoxes;
     std::function<int(const MessageBoxRecord&)> messageBoxHandler;
@@ -159,9 +169,11 @@ struct FakeState {
     std::map<std::string, detail::MutexName> mutexNames;
     std::map<MutexHandle, std::string> mutexHandles;  // unnamed ones map to ""
 
-    // Threads
+    // Threads; each flag is set once its thread's procedure has returned.
     std::map<ThreadHandle, std::thread> threads;
+    std::map<ThreadHandle, std::shared_ptr<std::atomic<bool>>> threadEnded;
     std::vector<std::uint32_t> sleeps;
+    std::vector<std::string> debugOutput;
 
     // Resources: stable addresses, for LoadResource's pointers.
     std::vector<std::unique_ptr<detail::Resource>> resources;

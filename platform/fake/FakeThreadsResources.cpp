@@ -10,7 +10,12 @@ ThreadHandle FakePlatform::StartThread(ThreadProc proc, void* param) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::StartThread)) return 0;
     const ThreadHandle handle = state_->NewHandle();
-    state_->threads.emplace(handle, std::thread([proc, param] { proc(param); }));
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    state_->threadEnded.emplace(handle, ended);
+    state_->threads.emplace(handle, std::thread([proc, param, ended] {
+        proc(param);
+        ended->store(true);
+    }));
     return handle;
 }
 
@@ -26,8 +31,20 @@ void FakePlatform::JoinThread(ThreadHandle thread) {
         }
         joining = std::move(found->second);
         state_->threads.erase(found);
+        state_->threadEnded.erase(thread);
     }
     if (joining.joinable()) joining.join();
+}
+
+bool FakePlatform::HasThreadEnded(ThreadHandle thread) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::HasThreadEnded)) return false;
+    const auto found = state_->threadEnded.find(thread);
+    if (found == state_->threadEnded.end()) {
+        state_->SetError(win::kErrorInvalidHandle);
+        return false;
+    }
+    return found->second->load();
 }
 
 // No real wait: tests check what was asked for, never the clock.
@@ -40,6 +57,17 @@ void FakePlatform::Sleep(std::uint32_t milliseconds) {
 std::vector<std::uint32_t> FakePlatform::Sleeps() const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->sleeps;
+}
+
+void FakePlatform::OutputDebugString(const char* text) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->Enter(Op::OutputDebugString)) return;
+    state_->debugOutput.emplace_back(text == nullptr ? "" : text);
+}
+
+std::vector<std::string> FakePlatform::DebugOutput() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->debugOutput;
 }
 
 namespace {

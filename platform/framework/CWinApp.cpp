@@ -18,6 +18,8 @@ bool CWinApp::InitInstance() { return true; }
 
 int CWinApp::ExitInstance() { return 0; }
 
+int CWinApp::OnSystemPartMissing(const char* /*part*/, std::uint32_t /*error*/, bool /*canShowBoxes*/) { return -1; }
+
 CWinApp* AfxGetApp() { return g_app; }
 
 int AfxWinMain() {

@@ -1,6 +1,8 @@
 // The process-wide application object and the run of one program.
 #pragma once
 
+#include <cstdint>
+
 namespace platform {
 
 class CDialog;
@@ -18,6 +20,12 @@ public:
     virtual bool InitInstance();
     // The process exit code.
     virtual int ExitInstance();
+    // A DLL of the system, or a function of one, that the program needs
+    // (`part`, e.g. "shell32.dll" or "user32.dll!MessageBoxW") could not be
+    // loaded (Win32 error `error`), and the run cannot go on. `canShowBoxes`
+    // is false when message boxes are what is missing. Returns the process
+    // exit status; the process ends right after.
+    virtual int OnSystemPartMissing(const char* part, std::uint32_t error, bool canShowBoxes);
 
     CDialog* m_pMainWnd = nullptr;
 };

@@ -11,6 +11,8 @@ CWinThread& CWinThread::operator=(CWinThread&& other) noexcept {
     return *this;
 }
 
+bool CWinThread::HasEnded() const { return handle_ != 0 && Os().HasThreadEnded(handle_); }
+
 void CWinThread::Join() {
     if (handle_ == 0) return;
     const ThreadHandle handle = handle_;

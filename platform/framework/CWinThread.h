@@ -20,6 +20,9 @@ public:
     // True while the object owns a thread (started and not yet joined),
     // whether or not that thread is still running.
     bool IsJoinable() const { return handle_ != 0; }
+    // True once the owned thread has ended (and so has made every call it
+    // was going to make); false while it runs or when the object owns none.
+    bool HasEnded() const;
     void Join();
 
 private:

@@ -21,4 +21,6 @@ HKEY ToHkey(RegKey key) {
 
 std::uint32_t Win32Platform::LastError() { return win32::RecordedLastError(); }
 
+void Win32Platform::OutputDebugString(const char* text) { ::OutputDebugStringA(text); }
+
 }  // namespace platform

@@ -63,6 +63,8 @@ public:
     std::intptr_t RunModalDialog(int templateId, DialogHandler& handler) override;
     bool EndDialog(Window dialog, std::intptr_t result) override;
     void CenterWindowOnScreen(Window window) override;
+    bool SetTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) override;
+    bool KillTimer(Window window, std::uintptr_t id) override;
     // Call on the dialog's thread, while RunModalDialog runs it.
     void SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) override;
 
@@ -75,11 +77,14 @@ public:
 
     ThreadHandle StartThread(ThreadProc proc, void* param) override;
     void JoinThread(ThreadHandle thread) override;
+    bool HasThreadEnded(ThreadHandle thread) override;
     void Sleep(std::uint32_t milliseconds) override;
 
     ResourceHandle FindResource(int id, const char* typeName) override;
     const void* LoadResource(ResourceHandle resource) override;
     std::uint32_t SizeofResource(ResourceHandle resource) override;
+
+    void OutputDebugString(const char* text) override;
 
 private:
     // The taskbar button of the dialog that RunModalDialog is running, if any.

@@ -2,14 +2,23 @@
 // system folder in a TLS callback, which Windows calls once the static
 // imports are loaded and before the program's entry point, so before any
 // static constructor or other code of ours could load a DLL. The DLLs that
-// the program uses beyond its static imports are delay-loaded; the hook
-// below has each of them taken from the system folder.
+// the program uses beyond its static imports are delay-loaded; the hooks
+// below have each of them taken from the system folder, and end the run in
+// a defined way when one cannot be had: the helper's default is an
+// exception that nothing handles, a silent crash.
 //
 // Compiled into the executable itself: the loader finds the callback and the
-// delay-load helper finds the hook only there.
+// delay-load helper finds the hooks only there.
+#include "platform/win32/Win32ProcessStart.h"
+
+#include "platform/framework/CWinApp.h"
 #include "platform/win32/Win32SystemLibrary.h"
 
 #include <delayimp.h>
+
+#include <cstdio>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
@@ -26,7 +35,65 @@ FARPROC WINAPI LoadDelayedFromSystemFolder(unsigned notification, PDelayLoadInfo
     return reinterpret_cast<FARPROC>(platform::win32::LoadSystemLibrary(info->szDll));
 }
 
+// "shell32.dll", or "shell32.dll!SHGetFolderPathW" for a function (by
+// ordinal: "name.dll!#12") that the DLL lacks.
+void DescribeMissingPart(unsigned notification, const DelayLoadInfo& info, char (&part)[160]) {
+    if (notification != dliFailGetProc) {
+        std::snprintf(part, sizeof part, "%s", info.szDll);
+    } else if (info.dlp.fImportByName) {
+        std::snprintf(part, sizeof part, "%s!%s", info.szDll, info.dlp.szProcName);
+    } else {
+        std::snprintf(part, sizeof part, "%s!#%lu", info.szDll, static_cast<unsigned long>(info.dlp.dwOrdinal));
+    }
+}
+
+// Message boxes need user32, and the delayed call that shows one must not
+// come back here.
+bool CanShowBoxes(const DelayLoadInfo& info) {
+    return ::lstrcmpiA(info.szDll, "user32.dll") != 0 && ::GetModuleHandleW(L"user32.dll") != nullptr;
+}
+
+FARPROC WINAPI EndRunOnMissingSystemPart(unsigned notification, PDelayLoadInfo info) {
+    if (notification != dliFailLoadLib && notification != dliFailGetProc) return nullptr;
+    char part[160];
+    DescribeMissingPart(notification, *info, part);
+    platform::CWinApp* app = platform::AfxGetApp();
+    const int status = app == nullptr ? -1 : app->OnSystemPartMissing(part, info->dwLastError, CanShowBoxes(*info));
+    ::ExitProcess(static_cast<UINT>(status));
+}
+
+const IMAGE_DATA_DIRECTORY& DelayImportDirectory() {
+    const auto* base = reinterpret_cast<const BYTE*>(&__ImageBase);
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + __ImageBase.e_lfanew);
+    return headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
+}
+
+// Calls `bind` with the name of each DLL in the image's table of delay-loaded
+// DLLs, which a zeroed entry ends; the names are relative addresses in every
+// image of this century.
+template <typename Bind>
+void ForEachDelayLoadedDll(Bind bind) {
+    const IMAGE_DATA_DIRECTORY& directory = DelayImportDirectory();
+    if (directory.VirtualAddress == 0) return;
+    const auto* base = reinterpret_cast<const char*>(&__ImageBase);
+    for (const auto* descriptor = reinterpret_cast<const ImgDelayDescr*>(base + directory.VirtualAddress);
+         descriptor->rvaDLLName != 0; ++descriptor) {
+        if ((descriptor->grAttrs & dlattrRva) != 0) bind(base + descriptor->rvaDLLName);
+    }
+}
+
 }  // namespace
+
+void platform::win32::BindDelayLoadedImports() {
+    // user32 first: once it is bound, a DLL that fails after it can still be
+    // told in a box.
+    ForEachDelayLoadedDll([](const char* dll) {
+        if (::lstrcmpiA(dll, "user32.dll") == 0) ::__HrLoadAllImportsForDll(dll);
+    });
+    ForEachDelayLoadedDll([](const char* dll) {
+        if (::lstrcmpiA(dll, "user32.dll") != 0) ::__HrLoadAllImportsForDll(dll);
+    });
+}
 
 // The callback table lies between the C runtime's markers .CRT$XLA and
 // .CRT$XLZ; "B" sorts before the runtime's own callbacks.
@@ -53,6 +120,8 @@ const PIMAGE_TLS_CALLBACK restrict_dll_search_callback = RestrictDllSearchAtStar
 // const, mingw-w64's does not.
 #if defined(_MSC_VER)
 const PfnDliHook __pfnDliNotifyHook2 = LoadDelayedFromSystemFolder;
+const PfnDliHook __pfnDliFailureHook2 = EndRunOnMissingSystemPart;
 #else
 PfnDliHook __pfnDliNotifyHook2 = LoadDelayedFromSystemFolder;
+PfnDliHook __pfnDliFailureHook2 = EndRunOnMissingSystemPart;
 #endif

@@ -1,8 +1,27 @@
 #include "platform/win32/Win32Taskbar.h"
 
+#include "platform/win32/Win32SystemLibrary.h"
+
 namespace platform::win32 {
 
 namespace {
+// COM serves only this extra, so ole32 is loaded when the shell announces
+// the button instead of being imported: a system (or a Wine prefix) that
+// cannot give it loses the progress on the button, not the installation.
+struct Ole32 {
+    decltype(::CoInitializeEx)* initialize = SystemFunction<decltype(::CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+    decltype(::CoCreateInstance)* createInstance =
+        SystemFunction<decltype(::CoCreateInstance)>("ole32.dll", "CoCreateInstance");
+    decltype(::CoUninitialize)* uninitialize = SystemFunction<decltype(::CoUninitialize)>("ole32.dll", "CoUninitialize");
+
+    bool Available() const { return initialize != nullptr && createInstance != nullptr && uninitialize != nullptr; }
+};
+
+const Ole32& Com() {
+    static const Ole32 functions;
+    return functions;
+}
+
 TBPFLAG ToFlag(TaskbarProgress state) {
     switch (state) {
     case TaskbarProgress::kNormal:
@@ -23,11 +42,13 @@ TaskbarProgressMirror::TaskbarProgressMirror() : buttonCreated_(::RegisterWindow
 TaskbarProgressMirror::~TaskbarProgressMirror() {
     // The object belongs to the apartment and goes before it.
     taskbar_.reset();
-    if (apartmentEntered_) ::CoUninitialize();
+    if (apartmentEntered_) Com().uninitialize();
 }
 
 bool TaskbarProgressMirror::EnterApartment() {
-    if (!apartmentEntered_) apartmentEntered_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    if (!apartmentEntered_ && Com().Available()) {
+        apartmentEntered_ = SUCCEEDED(Com().initialize(nullptr, COINIT_APARTMENTTHREADED));
+    }
     return apartmentEntered_;
 }
 
@@ -41,7 +62,7 @@ void TaskbarProgressMirror::OnButtonCreated(HWND dialog) {
     taskbar_.reset();
     ITaskbarList3* created = nullptr;
     if (!EnterApartment() ||
-        FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+        FAILED(Com().createInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                                   reinterpret_cast<void**>(&created))) ||
         created == nullptr) {
         return;

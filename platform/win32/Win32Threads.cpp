@@ -31,6 +31,12 @@ void Win32Platform::JoinThread(ThreadHandle thread) {
     ::CloseHandle(win32::ToHandle(thread));
 }
 
+bool Win32Platform::HasThreadEnded(ThreadHandle thread) {
+    const DWORD state = ::WaitForSingleObject(win32::ToHandle(thread), 0);
+    win32::RecordLastError();
+    return state == WAIT_OBJECT_0;
+}
+
 void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 }  // namespace platform

@@ -93,6 +93,18 @@ void Win32Platform::CenterWindowOnScreen(Window window) {
     ::SetWindowPos(ToHwnd(window), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool Win32Platform::SetTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) {
+    const UINT_PTR set = ::SetTimer(ToHwnd(window), id, milliseconds, nullptr);
+    RecordLastError();
+    return set != 0;
+}
+
+bool Win32Platform::KillTimer(Window window, std::uintptr_t id) {
+    const BOOL ok = ::KillTimer(ToHwnd(window), id);
+    RecordLastError();
+    return ok != FALSE;
+}
+
 IconHandle Win32Platform::LoadIcon(int resourceId) {
     const HICON icon = ::LoadIconA(ProgramModule(), MAKEINTRESOURCEA(resourceId));
     RecordLastError();

@@ -1,6 +1,7 @@
 // The program entry: the real platform, then the application object's run.
 #include "platform/framework/CWinApp.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32ProcessStart.h"
 #include "platform/win32/Win32SystemLibrary.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -8,5 +9,6 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     platform::win32::PreloadSystemLibraries();
     static platform::Win32Platform os;
     platform::SetOs(&os);
+    platform::win32::BindDelayLoadedImports();
     return platform::AfxWinMain();
 }

@@ -30,6 +30,7 @@
 #undef LoadIcon
 #undef MessageBox
 #undef MoveFileEx
+#undef OutputDebugString
 #undef PathFileExists
 #undef PostMessage
 #undef RegOpenKeyEx

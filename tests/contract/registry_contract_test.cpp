@@ -53,13 +53,13 @@ std::string Lower(std::string text) {
 class RegistryContract : public PlatformContract {
 protected:
     // Opens the scratch key (and `subKey` below it) one level at a time, in
-    // lower case, with full access, as the installer opens the game's keys.
+    // lower case, for reading, as the installer opens the game's keys.
     long OpenScratch(ScopedKey& result, const std::string& subKey = "") {
         RegKey parent = platform::kHkeyCurrentUser;
         std::vector<std::unique_ptr<ScopedKey>> chain;
         for (const std::string& name : Split(env().ScratchKey() + "\\" + subKey)) {
             chain.push_back(std::make_unique<ScopedKey>(os()));
-            const long status = os().RegOpenKeyEx(parent, Lower(name).c_str(), 0, kKeyAllAccess, chain.back()->Out());
+            const long status = os().RegOpenKeyEx(parent, Lower(name).c_str(), 0, kKeyRead, chain.back()->Out());
             if (status != 0) {
                 *chain.back()->Out() = 0;  // not every system clears it on failure
                 return status;

@@ -174,6 +174,12 @@ public:
     void CenterWindowOnScreen(Window window) override {
         return Timed("CenterWindowOnScreen", [&] { return os_.CenterWindowOnScreen(window); });
     }
+    bool SetTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) override {
+        return Timed("SetTimer", [&] { return os_.SetTimer(window, id, milliseconds); });
+    }
+    bool KillTimer(Window window, std::uintptr_t id) override {
+        return Timed("KillTimer", [&] { return os_.KillTimer(window, id); });
+    }
     void SetTaskbarProgress(Window window, TaskbarProgress state, int completed, int total) override {
         return Timed("SetTaskbarProgress", [&] { return os_.SetTaskbarProgress(window, state, completed, total); });
     }
@@ -201,6 +207,9 @@ public:
     void JoinThread(ThreadHandle thread) override {
         return Timed("JoinThread", [&] { return os_.JoinThread(thread); });
     }
+    bool HasThreadEnded(ThreadHandle thread) override {
+        return Timed("HasThreadEnded", [&] { return os_.HasThreadEnded(thread); });
+    }
     void Sleep(std::uint32_t milliseconds) override {
         return Timed("Sleep", [&] { return os_.Sleep(milliseconds); });
     }
@@ -213,6 +222,7 @@ public:
     std::uint32_t SizeofResource(ResourceHandle resource) override {
         return Timed("SizeofResource", [&] { return os_.SizeofResource(resource); });
     }
+    void OutputDebugString(const char* text) override { os_.OutputDebugString(text); }
 
 private:
     template <typename Call>
