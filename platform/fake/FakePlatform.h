@@ -170,6 +170,12 @@ public:
     // and holds it for the program's next `attempts` calls on that file, as
     // HoldOpenForAttempts. Zero attempts: nobody watches (the default).
     void WatchNewFiles(std::uint32_t access, std::uint32_t shareMode, int attempts);
+    // For a thread that ends at the worst moment of the one that looks after
+    // it: the next HasThreadEnded first runs `letItFinish` (on the asking
+    // thread), then waits until the thread asked about has ended (10 s at
+    // most), then answers. ThreadEndedBeforeQuery tells whether it had.
+    void FinishThreadBeforeNextQuery(std::function<void()> letItFinish);
+    bool ThreadEndedBeforeQuery() const;
     // Local time = UTC + offset, for FileTimeToLocalCalendar.
     void SetUtcOffsetMinutes(int minutes);
     // Total bytes all files may hold; writes and copies beyond it fail with 112.

@@ -174,6 +174,8 @@ struct FakeState {
     std::map<ThreadHandle, std::shared_ptr<std::atomic<bool>>> threadEnded;
     std::vector<std::uint32_t> sleeps;
     std::vector<std::string> debugOutput;
+    std::function<void()> finishBeforeThreadEndQuery;
+    bool threadEndedBeforeQuery = false;
 
     // Resources: stable addresses, for LoadResource's pointers.
     std::vector<std::unique_ptr<detail::Resource>> resources;

@@ -2,7 +2,9 @@
 #include "platform/fake/FakePath.h"
 #include "platform/fake/FakeState.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace platform::fake {
 
@@ -36,7 +38,39 @@ void FakePlatform::JoinThread(ThreadHandle thread) {
     if (joining.joinable()) joining.join();
 }
 
+void FakePlatform::FinishThreadBeforeNextQuery(std::function<void()> letItFinish) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->finishBeforeThreadEndQuery = std::move(letItFinish);
+}
+
+bool FakePlatform::ThreadEndedBeforeQuery() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->threadEndedBeforeQuery;
+}
+
+namespace {
+bool WaitUntilSet(const std::atomic<bool>& flag) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!flag && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return flag;
+}
+}  // namespace
+
 bool FakePlatform::HasThreadEnded(ThreadHandle thread) {
+    std::function<void()> letItFinish;
+    std::shared_ptr<std::atomic<bool>> ended;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        letItFinish.swap(state_->finishBeforeThreadEndQuery);
+        const auto found = state_->threadEnded.find(thread);
+        if (found != state_->threadEnded.end()) ended = found->second;
+    }
+    if (letItFinish) {
+        letItFinish();
+        const bool endedInTime = ended != nullptr && WaitUntilSet(*ended);
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->threadEndedBeforeQuery = endedInTime;
+    }
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::HasThreadEnded)) return false;
     const auto found = state_->threadEnded.find(thread);

@@ -1,9 +1,12 @@
 // The progress dialog against the platform double, driven by a scripted
 // worker that posts what a real run would.
+#include "app/ExitCodes.h"
 #include "app/KestrelDlg.h"
+#include "app/Texts.h"
 #include "install/InstallMessages.h"
 #include "install/ProgressDialogLink.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/unit/expected_texts.h"
 #include "tests/unit/scripted_worker.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +25,7 @@ using platform::fake::FakePlatform;
 using platform::fake::MessageBoxRecord;
 using platform::fake::ScopedFakeOs;
 
-// Expected bytes in code page 950, written independently of app/Texts.cpp.
-const std::string kNotInstalled = "\251|\245\274\246w\270\313\241u\272\321\274\351\254\366\246\346\241v";  // 尚未安裝「碧潮紀行」
-const std::string kApplyBase = "\275\320\245\375\256M\245\316\241u\272\321\274\351\254\366\246\346\241v\252\272\247\363\267s\265{\246\241\253\341\246A\255\253\267s\261\322\260\312";  // 請先套用「碧潮紀行」的更新程式後再重新啟動
-const std::string kApplyExpansion = "\275\320\245\375\256M\245\316\241u\272\321\274\351\254\366\246\346 \302X\245R\252\251\241v\252\272\247\363\267s\265{\246\241\253\341\246A\255\253\267s\261\322\260\312";  // 請先套用「碧潮紀行 擴充版」的更新程式後再重新啟動
-const std::string kFaceData = "\265L\252k\253\330\245\337\256e\273\252\270\352\256\306";  // 無法建立容貌資料
-const std::string kRecordData = "\265L\252k\253\330\245\337\252Z\261N\270\352\256\306";  // 無法建立武將資料
-const std::string kCaption = "\272\321\274\351\254\366\246\346 - \244U\270\374\252Z\261N\252\272\246w\270\313";  // 碧潮紀行 - 下載武將的安裝
-const std::string kStatus = "\245\277\246b\246w\270\313 addonwarlord1...";  // 正在安裝 addonwarlord1...
-const std::string kDone = "\244w\247\271\246\250 addonwarlord1 \252\272\246w\270\313";  // 已完成 addonwarlord1 的安裝
-const std::string kFailedPrefix = "addonwarlord1 \252\272\246w\270\313\245\242\261\321(";  // addonwarlord1 的安裝失敗(
+using namespace expected_texts;
 
 constexpr std::uint32_t kBoxStyle = 0x00042000;  // MB_OK | MB_TOPMOST | MB_TASKMODAL
 constexpr std::uint32_t kWmPaint = 0x000F;
@@ -110,21 +104,15 @@ TEST_F(ProgressDialogTest, DoneFillsTheBarShowsOneBoxAndEndsWithOne) {
 }
 
 TEST_F(ProgressDialogTest, EveryFailureCodeShowsItsTextsAndEndsWithThree) {
-    struct Case {
-        int code;
-        const std::string* specific;
-    };
-    const Case cases[] = {
-        {101, &kNotInstalled}, {102, &kNotInstalled}, {103, &kApplyBase},   {104, &kApplyExpansion},
-        {201, &kFaceData},     {202, &kFaceData},     {203, &kFaceData},    {204, &kFaceData},
-        {205, &kFaceData},     {206, &kFaceData},     {301, &kRecordData},  {302, &kRecordData},
-        {150, nullptr},        {0, nullptr},          {-7, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
+    std::vector<int> codes;
+    for (std::size_t i = 0; i < texts::kFailureCount; ++i) codes.push_back(texts::kFailures[i].code);
+    // Codes no step posts: the numbered box alone.
+    for (int stranger : {150, 0, -7}) codes.push_back(stranger);
+    for (const int code : codes) {
+        SCOPED_TRACE(code);
         ScopedFakeOs fresh;
         fresh->SetModalIdleLimitMs(5000);
-        g_script = Then(Steps(3), {{WM_INSTALL_ERROR, static_cast<std::uintptr_t>(c.code)}});
+        g_script = Then(Steps(3), {{WM_INSTALL_ERROR, static_cast<std::uintptr_t>(code)}});
         std::intptr_t result = 0;
         {
             CKestrelDlg dialog(ScriptedWorker);
@@ -132,11 +120,24 @@ TEST_F(ProgressDialogTest, EveryFailureCodeShowsItsTextsAndEndsWithThree) {
         }
         EXPECT_EQ(result, 3);
         std::vector<std::string> expected;
-        if (c.specific != nullptr) expected.push_back(*c.specific);
-        expected.push_back(kFailedPrefix + std::to_string(c.code) + ")");
+        if (texts::FailureText(code) != nullptr) {
+            ASSERT_EQ(kSpecificText.count(code), 1u) << "no expected text written for failure " << code;
+            expected.push_back(kSpecificText.at(code));
+        }
+        expected.push_back(FailedBox(code));
         EXPECT_EQ(BoxTexts(*fresh), expected);
         EXPECT_EQ(fresh->Progress(1000).pos, 3) << "a failure leaves the bar where it stands";
     }
+}
+
+TEST_F(ProgressDialogTest, TheTableOfFailuresHasEveryExpectedOne) {
+    for (const auto& expected : kSpecificText) {
+        SCOPED_TRACE(expected.first);
+        const UiText* text = texts::FailureText(expected.first);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->cp950, expected.second);
+    }
+    EXPECT_EQ(texts::kFailureCount, kSpecificText.size());
 }
 
 TEST_F(ProgressDialogTest, BoxesAreOwnedByTheDialogWithTheCaptionAndStyle) {
@@ -174,17 +175,69 @@ TEST_F(ProgressDialogTest, OnlyTheFirstOutcomeIsReported) {
     EXPECT_EQ(BoxTexts(*os), (std::vector<std::string>{kRecordData, kFailedPrefix + "301)"}));
 }
 
-TEST_F(ProgressDialogTest, EscEndsTheDialogWhenNoWorkerCouldBeStarted) {
-    os->InjectFault({platform::fake::Op::StartThread, 1, win::kErrorAccessDenied, false});
-    std::thread user([this] {
-        platform::Window dialog = 0;
-        while ((dialog = os->DialogWindow()) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        os->PostMessage(dialog, kWmCommand, win::kIdCancel, 0);
-    });
-    const std::intptr_t result = RunDialog({});
-    user.join();
-    EXPECT_EQ(result, win::kIdCancel);
-    EXPECT_TRUE(os->MessageBoxes().empty());
+// Either would leave the player before a dialog without a close box that
+// ignores Enter and Esc.
+TEST_F(ProgressDialogTest, AWorkerThatCannotStartOrEndsWithoutItsOutcomeIsToldAsAFailure) {
+    using platform::fake::Fault;
+    using platform::fake::Op;
+    struct Case {
+        const char* name;
+        std::vector<Post> script;
+        std::vector<Fault> faults;
+        int code;
+        int barPos;
+    };
+    const Case cases[] = {
+        {"no thread", {}, {{Op::StartThread, 1, win::kErrorAccessDenied, false}}, exit_code::kFailureWorkerNotStarted, 0},
+        {"no thread, and no timer either",
+         {},
+         {{Op::StartThread, 1, win::kErrorAccessDenied, false}, {Op::SetTimer, 1, win::kErrorAccessDenied, false}},
+         exit_code::kFailureWorkerNotStarted,
+         0},
+        {"a worker that posts no outcome", Steps(4), {}, exit_code::kFailureNoOutcome, 4},
+        {"the outcome's post fails", Then(Steps(2), {{WM_INSTALL_DONE, 0}}),
+         {{Op::PostMessage, 3, win::kErrorAccessDenied, false}}, exit_code::kFailureNoOutcome, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedFakeOs fresh;
+        fresh->SetModalIdleLimitMs(5000);
+        for (const Fault& fault : c.faults) fresh->InjectFault(fault);
+        g_script = c.script;
+        std::intptr_t result = 0;
+        {
+            CKestrelDlg dialog(ScriptedWorker);
+            result = dialog.DoModal();
+            EXPECT_EQ(dialog.GetOutcome(), CKestrelDlg::Outcome::kFailed);
+            EXPECT_EQ(dialog.FailureCode(), c.code);
+        }
+        EXPECT_FALSE(fresh->ModalLoopTimedOut());
+        EXPECT_EQ(result, 3);
+        EXPECT_EQ(BoxTexts(*fresh), (std::vector<std::string>{kSpecificText.at(c.code), FailedBox(c.code)}));
+        EXPECT_EQ(fresh->Progress(1000).pos, c.barPos);
+    }
+}
+
+// The outcome reaches the queue, and the worker ends, just after the watch
+// took its turn and just before it asks whether the worker has ended.
+TEST_F(ProgressDialogTest, AnOutcomePostedJustBeforeTheWorkerEndsIsNeverTakenForALostOne) {
+    static std::atomic<bool> mayFinish{false};
+    mayFinish = false;
+    const auto lateWorker = [](void*) -> unsigned {
+        // Bounded: should the watch never ask, the assertion below says so.
+        for (int waited = 0; !mayFinish && waited < 10000; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        PostToProgressDialog(WM_INSTALL_DONE, 0);
+        return 0;
+    };
+    os->FinishThreadBeforeNextQuery([] { mayFinish = true; });
+    CKestrelDlg dialog(lateWorker);
+    EXPECT_EQ(dialog.DoModal(), 1);
+    dialog.JoinWorker();
+    ASSERT_TRUE(os->ThreadEndedBeforeQuery()) << "the worker did not end while the watch looked";
+    EXPECT_EQ(dialog.GetOutcome(), CKestrelDlg::Outcome::kSucceeded);
+    EXPECT_EQ(BoxTexts(*os), std::vector<std::string>{kDone});
 }
 
 TEST_F(ProgressDialogTest, PaintsTheIconCentredWhenMinimised) {

@@ -2,25 +2,30 @@
 // why nothing was installed.
 #include "app/ExitCodes.h"
 #include "app/KestrelApp.h"
+#include "app/Texts.h"
 #include "install/InstallMessages.h"
 #include "install/ProgressDialogLink.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/framework/CWinApp.h"
+#include "tests/unit/expected_texts.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <set>
-#include <thread>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
+using platform::fake::FakePlatform;
 using platform::fake::Fault;
+using platform::fake::MessageBoxRecord;
 using platform::fake::Op;
 using platform::fake::ScopedFakeOs;
 
-constexpr std::uint32_t kWmCommand = 0x0111;
+constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
 
 // The failure code the scripted worker reports; 0 reports success instead.
 std::atomic<int> g_failure{0};
@@ -42,27 +47,18 @@ int RunProgram(ScopedFakeOs& os) {
 }
 
 TEST(ExitCodeTest, TellsTheReportedOutcome) {
-    struct Case {
-        int reportedFailure;
-        int expected;
-    };
-    const Case cases[] = {
-        {0, exit_code::kInstalled},
-        {101, 101},
-        {104, 104},
-        {204, 204},
-        {301, 301},
-        {302, 302},
-        {150, 150},
-        // Codes no step posts, which would read as installed or declined.
-        {3, exit_code::kFailedWithReservedCode},
-        {-7, exit_code::kFailedWithReservedCode},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reportedFailure);
+    std::vector<std::pair<int, int>> cases = {{0, exit_code::kInstalled}, {150, 150}};
+    for (std::size_t i = 0; i < texts::kFailureCount; ++i) {
+        cases.emplace_back(texts::kFailures[i].code, texts::kFailures[i].code);
+    }
+    // Codes no step posts, which would read as installed or declined.
+    cases.emplace_back(3, exit_code::kFailedWithReservedCode);
+    cases.emplace_back(-7, exit_code::kFailedWithReservedCode);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
         ScopedFakeOs os;
-        g_failure = c.reportedFailure;
-        EXPECT_EQ(RunProgram(os), c.expected);
+        g_failure = c.first;
+        EXPECT_EQ(RunProgram(os), c.second);
     }
     g_failure = 0;
 }
@@ -88,38 +84,47 @@ TEST(ExitCodeTest, TellsWhyTheInstallerDeclined) {
     }
 }
 
-TEST(ExitCodeTest, ADialogThatEndedWithoutAnOutcomeIsNeitherSuccessNorFailure) {
-    {
-        SCOPED_TRACE("the dialog could not be made");
+std::vector<std::string> BoxTexts(const FakePlatform& fake) {
+    std::vector<std::string> texts;
+    for (const MessageBoxRecord& box : fake.MessageBoxes()) texts.push_back(box.text);
+    return texts;
+}
+
+TEST(ExitCodeTest, ADialogThatCannotBeMadeIsToldAndKeepsItsErrorForADeveloper) {
+    ScopedFakeOs os;
+    os->InjectFault(Fault{Op::RunModalDialog, 1, kErrorResourceNameNotFound, false});
+    EXPECT_EQ(RunProgram(os), exit_code::kFailureDialogNotMade);
+    EXPECT_EQ(BoxTexts(*os), (std::vector<std::string>{expected_texts::kWindowNotShown,
+                                                        expected_texts::FailedBox(exit_code::kFailureDialogNotMade)}));
+    for (const MessageBoxRecord& box : os->MessageBoxes()) EXPECT_EQ(box.owner, 0u) << "there is no dialog to own it";
+    ASSERT_EQ(os->DebugOutput().size(), 1u);
+    EXPECT_NE(os->DebugOutput()[0].find("(error 1814)"), std::string::npos) << os->DebugOutput()[0];
+    EXPECT_FALSE(os->MutexExists("ZAVO_VANTARIS_77_DL_BUSHOU_WINDOW"));
+}
+
+TEST(ExitCodeTest, AWorkerThatCannotStartEndsTheRunWithItsOwnStatus) {
+    ScopedFakeOs os;
+    os->InjectFault(Fault{Op::StartThread, 1, platform::win::kErrorAccessDenied, false});
+    EXPECT_EQ(RunProgram(os), exit_code::kFailureWorkerNotStarted);
+    EXPECT_EQ(BoxTexts(*os).back(), expected_texts::FailedBox(exit_code::kFailureWorkerNotStarted));
+}
+
+// The program entry calls this when a delay-loaded DLL or one of its
+// functions cannot be had, and ends the process with what it returns.
+TEST(ExitCodeTest, AMissingSystemPartIsToldWhereABoxCanStillBeShown) {
+    for (const bool canShowBoxes : {true, false}) {
+        SCOPED_TRACE(canShowBoxes);
         ScopedFakeOs os;
-        os->InjectFault(Fault{Op::RunModalDialog, 1, platform::win::kErrorAccessDenied, false});
-        EXPECT_EQ(RunProgram(os), exit_code::kNoOutcome);
-    }
-    {
-        SCOPED_TRACE("no worker, and the user pressed Esc");
-        ScopedFakeOs os;
-        os->InjectFault(Fault{Op::StartThread, 1, platform::win::kErrorAccessDenied, false});
-        std::thread user([&os] {
-            platform::Window dialog = 0;
-            while ((dialog = os->DialogWindow()) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            os->PostMessage(dialog, kWmCommand, platform::win::kIdCancel, 0);
-        });
-        EXPECT_EQ(RunProgram(os), exit_code::kNoOutcome);
-        user.join();
-        EXPECT_EQ(os->DialogResult(), platform::win::kIdCancel);
-    }
-    {
-        SCOPED_TRACE("no worker, and the user pressed Enter: ends with 1 like a success, but is none");
-        ScopedFakeOs os;
-        os->InjectFault(Fault{Op::StartThread, 1, platform::win::kErrorAccessDenied, false});
-        std::thread user([&os] {
-            platform::Window dialog = 0;
-            while ((dialog = os->DialogWindow()) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            os->PostMessage(dialog, kWmCommand, platform::win::kIdOk, 0);
-        });
-        EXPECT_EQ(RunProgram(os), exit_code::kNoOutcome);
-        user.join();
-        EXPECT_EQ(os->DialogResult(), platform::win::kIdOk);
+        CKestrelApp app(ReportsOutcome);
+        EXPECT_EQ(app.OnSystemPartMissing("shell32.dll", 126, canShowBoxes), exit_code::kFailureSystemPartMissing);
+        const std::vector<std::string> expected =
+            canShowBoxes ? std::vector<std::string>{expected_texts::kSystemPartMissing,
+                                                    expected_texts::FailedBox(exit_code::kFailureSystemPartMissing)}
+                         : std::vector<std::string>{};
+        EXPECT_EQ(BoxTexts(*os), expected);
+        ASSERT_EQ(os->DebugOutput().size(), 1u);
+        EXPECT_NE(os->DebugOutput()[0].find("shell32.dll could not be loaded (error 126)"), std::string::npos)
+            << os->DebugOutput()[0];
     }
 }
 
@@ -129,7 +134,8 @@ TEST(ExitCodeTest, ReservedValuesStayApartFromEveryFailureCodeAlsoUnderWine) {
                                     exit_code::kAnotherCopyRunning, exit_code::kFailedWithReservedCode};
     EXPECT_EQ(reserved.size(), 5u);
     std::set<int> seenUnderWine;
-    for (int code : {101, 102, 103, 104, 201, 202, 203, 204, 205, 206, 301, 302}) {
+    for (std::size_t i = 0; i < texts::kFailureCount; ++i) {
+        const int code = texts::kFailures[i].code;
         SCOPED_TRACE(code);
         const int status = exit_code::ForFailure(code);
         EXPECT_EQ(status, code);
