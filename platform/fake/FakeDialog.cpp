@@ -133,6 +133,11 @@ std::vector<std::pair<std::uint32_t, std::uintptr_t>> FakePlatform::SetIcons() c
     return state_->dialog.icons;
 }
 
+bool FakePlatform::DialogOutlivedEndDialog() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->dialog.running && state_->dialog.endDialogCalled && !state_->dialog.endRequested;
+}
+
 std::optional<std::intptr_t> FakePlatform::DialogResult() const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->dialog.result;
@@ -291,6 +296,7 @@ std::intptr_t FakePlatform::RunModalDialog(int templateId, DialogHandler& handle
 
 bool FakePlatform::EndDialog(Window dialog, std::intptr_t result) {
     std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->dialog.running && dialog == state_->dialog.window) state_->dialog.endDialogCalled = true;
     if (state_->Enter(Op::EndDialog)) return false;
     if (!state_->dialog.running || dialog != state_->dialog.window) {
         state_->SetError(detail::kErrorInvalidWindowHandle);

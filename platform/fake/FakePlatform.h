@@ -216,6 +216,9 @@ public:
     bool DialogCentred() const;
     std::vector<std::pair<std::uint32_t, std::uintptr_t>> SetIcons() const;  // (ICON_*, icon) sent to the dialog
     std::optional<std::intptr_t> DialogResult() const;
+    // Whether a modal loop is running although its dialog called EndDialog:
+    // the call failed, and nothing the dialog does will end it now.
+    bool DialogOutlivedEndDialog() const;
     // Every taskbar progress request, in order; the last one is what the
     // button shows.
     std::vector<TaskbarRecord> TaskbarUpdates() const;

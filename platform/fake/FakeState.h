@@ -98,6 +98,7 @@ struct Dialog {
     std::deque<PostedMessage> queue;
     std::map<std::uintptr_t, Timer> timers;
     bool endRequested = false;
+    bool endDialogCalled = false;
     std::intptr_t endResult = 0;
 };
 

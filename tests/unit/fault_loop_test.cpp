@@ -1,6 +1,9 @@
-// Every platform call of a whole installation made to fail in turn: the run
-// must still end with one outcome of the step that was running, and the
-// player's game data must be as before or as after a successful run.
+// Every platform call of a whole run of the program made to fail in turn:
+// the run must still end by itself, with exactly one ending told to the
+// player and the same in the exit status, any failure code being that of the
+// step that was running, and the player's game data must be as before or as
+// after a successful run.
+#include "app/ExitCodes.h"
 #include "install/InstallMessages.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/unit/whole_run_fixture.h"
@@ -25,7 +28,7 @@ using whole_run::Scenario;
 struct Trial {
     std::string name;
     std::function<void(FakePlatform&)> arm;
-    bool hitsPosting = false;  // the fault may swallow the worker's own posts
+    Op op = Op::Count_;  // the call made to fail; Count_ for short transfers and full disks
 };
 
 bool IsOutcome(const PostedMessage& post) {
@@ -58,9 +61,8 @@ bool CodeFitsProgress(std::uintptr_t code, int steps, Scenario scenario) {
     }
 }
 
-// What is wrong with how the run ended; empty when nothing is.
-std::string OutcomeProblem(const whole_run::RunOutcome& run, const Trial& trial, Scenario scenario) {
-    if (!run.workerStarted) return run.posts.empty() ? "" : "posts without a worker";
+// What is wrong with what the worker posted; empty when nothing is.
+std::string PostsProblem(const whole_run::RunOutcome& run, Scenario scenario) {
     int outcomes = 0;
     int stepsBefore = 0;
     for (const PostedMessage& post : run.posts) {
@@ -72,11 +74,51 @@ std::string OutcomeProblem(const whole_run::RunOutcome& run, const Trial& trial,
             ++stepsBefore;
         }
     }
-    if (outcomes > 1) return "more than one outcome";
-    if (outcomes == 0) return trial.hitsPosting ? "" : "no outcome";
-    const PostedMessage& last = run.posts.back();
-    if (last.message == WM_INSTALL_ERROR && !trial.hitsPosting && !CodeFitsProgress(last.wParam, stepsBefore, scenario)) {
-        return "code " + std::to_string(last.wParam) + " after " + std::to_string(stepsBefore) + " steps";
+    if (outcomes > 1) return "more than one outcome posted";
+    if (outcomes == 1 && run.posts.back().message == WM_INSTALL_ERROR &&
+        !CodeFitsProgress(run.posts.back().wParam, stepsBefore, scenario)) {
+        return "code " + std::to_string(run.posts.back().wParam) + " after " + std::to_string(stepsBefore) + " steps";
+    }
+    return "";
+}
+
+// The program's own failures, each of which only one kind of failing call
+// can bring about.
+Op CauseOf(int failureCode) {
+    switch (failureCode) {
+    case exit_code::kFailureWorkerNotStarted: return Op::StartThread;
+    case exit_code::kFailureNoOutcome: return Op::PostMessage;  // the outcome's post was lost
+    case exit_code::kFailureDialogNotMade: return Op::RunModalDialog;
+    default: return Op::Count_;
+    }
+}
+
+// What is wrong with how the run ended for the player; empty when nothing is.
+// Every run must end by itself with exactly one ending told in a box, and
+// the exit status must say the same. The exceptions are exact:
+// - a failing EndDialog (the one call that ends a modal dialog) leaves the
+//   dialog up after the ending was told; only the process's end ends it;
+// - a failing MessageBox may be the box that told the ending;
+// - a failing CreateMutex with access denied is what a copy of higher rights
+//   holding the name gives: the installer declines silently, as it must.
+std::string EndingProblem(const whole_run::RunOutcome& run, const Trial& trial) {
+    if (run.hung) return "the program hung, waiting for " + run.waitingFor;
+    if (run.endedFromOutside && trial.op != Op::EndDialog) return "the dialog did not end after its outcome";
+    if (run.exitStatus == exit_code::kAnotherCopyRunning && trial.op == Op::CreateMutex && run.endings.empty()) {
+        return "";
+    }
+    if (run.endings.size() > 1) return "more than one ending told";
+    if (run.endings.empty()) {
+        return trial.op == Op::MessageBox ? "" : "no ending told (exit status " + std::to_string(run.exitStatus) + ")";
+    }
+    const whole_run::Ending& ending = run.endings.front();
+    const int status = ending.installed ? exit_code::kInstalled : exit_code::ForFailure(ending.failureCode);
+    if (run.exitStatus != status) {
+        return "told " + std::to_string(status) + " but exited with " + std::to_string(run.exitStatus);
+    }
+    const Op cause = ending.installed ? Op::Count_ : CauseOf(ending.failureCode);
+    if (cause != Op::Count_ && cause != trial.op) {
+        return "failure " + std::to_string(ending.failureCode) + " without a failing " + platform::fake::OpName(cause);
     }
     return "";
 }
@@ -85,8 +127,8 @@ struct Tally {
     int runs = 0;
     int failedRuns = 0;
     int violations = 0;
-    int lostOutcomes = 0;  // the outcome's own post failed: the dialog stays up
-    int forcedEnds = 0;
+    int lostOutcomes = 0;      // told as the program's own failure 502
+    int endedFromOutside = 0;  // EndDialog failed after the ending was told
 };
 
 class FaultLoop {
@@ -97,10 +139,10 @@ public:
     void Measure() {
         ScopedFakeOs os;
         whole_run::BuildScene(*os, scenario_);
-        os->SetModalIdleLimitMs(5000);
         before_ = whole_run::Snapshot(*os);
         os->ResetCounts();
-        const whole_run::RunOutcome run = whole_run::RunThroughDialog(*os);
+        const whole_run::RunOutcome run = whole_run::RunProgram(*os);
+        ASSERT_EQ(run.exitStatus, exit_code::kInstalled) << whole_run::ScenarioName(scenario_);
         ASSERT_FALSE(run.posts.empty());
         ASSERT_EQ(run.posts.back().message, WM_INSTALL_DONE) << whole_run::ScenarioName(scenario_);
         after_ = whole_run::Snapshot(*os);
@@ -126,7 +168,7 @@ public:
                                       [=](FakePlatform& fake) {
                                           fake.InjectFault(Fault{op, nth, platform::win::kErrorAccessDenied, persistent});
                                       },
-                                      op == Op::PostMessage});
+                                      op});
                 }
             }
         }
@@ -139,18 +181,18 @@ public:
     void Run(const Trial& trial, Tally& tally) const {
         ScopedFakeOs os;
         whole_run::BuildScene(*os, scenario_);
-        os->SetModalIdleLimitMs(5000);
         trial.arm(*os);
-        const whole_run::RunOutcome run = whole_run::RunThroughDialog(*os);
+        const whole_run::RunOutcome run = whole_run::RunProgram(*os);
         ++tally.runs;
-        if (run.posts.empty() || run.posts.back().message != WM_INSTALL_DONE) ++tally.failedRuns;
-        if (run.forcedEnd) ++tally.forcedEnds;
-        if (run.workerStarted && run.posts.size() < run.postAttempts &&
-            (run.posts.empty() || !IsOutcome(run.posts.back()))) {
+        if (run.exitStatus != exit_code::kInstalled) ++tally.failedRuns;
+        if (run.endedFromOutside) ++tally.endedFromOutside;
+        if (run.endings.size() == 1 && run.endings.front().failureCode == exit_code::kFailureNoOutcome) {
             ++tally.lostOutcomes;
         }
 
-        std::string problem = OutcomeProblem(run, trial, scenario_);
+        std::string problem = EndingProblem(run, trial);
+        const std::string posts = PostsProblem(run, scenario_);
+        if (!posts.empty()) problem += (problem.empty() ? "" : "; ") + posts;
         const std::vector<std::string> torn = whole_run::TornOrStrayFiles(before_, after_, staged_, whole_run::Snapshot(*os));
         if (!torn.empty()) problem += (problem.empty() ? "" : "; ") + std::string("changed: ") + torn.front();
         if (problem.empty()) return;
@@ -207,8 +249,8 @@ TEST_P(FaultLoopTest, EveryFailingCallEndsInOneOutcomeAndLeavesGameDataOldOrNew)
     if (HasFatalFailure()) return;
     for (const Trial& trial : loop.Trials()) loop.Run(trial, tally);
     EXPECT_EQ(tally.violations, 0);
-    std::printf("fault loop: lost outcome posts %d, dialogs ended from outside %d\n", tally.lostOutcomes,
-                tally.forcedEnds);
+    std::printf("fault loop: outcomes lost and told as %d: %d, dialogs ended from outside after a failed EndDialog: %d\n",
+                exit_code::kFailureNoOutcome, tally.lostOutcomes, tally.endedFromOutside);
     std::printf("fault loop (%s): %llu calls in a clean run, %d runs, %d failed runs, %d violations\n",
                 whole_run::ScenarioName(GetParam()), static_cast<unsigned long long>(loop.CleanRunCalls()), tally.runs,
                 tally.failedRuns, tally.violations);

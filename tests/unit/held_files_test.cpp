@@ -33,12 +33,12 @@ struct Ending {
 Ending RunWhile(Scenario scenario, const std::function<void(FakePlatform&)>& meanwhile) {
     ScopedFakeOs os;
     whole_run::BuildScene(*os, scenario);
-    os->SetModalIdleLimitMs(5000);
     if (meanwhile) meanwhile(*os);
-    const whole_run::RunOutcome run = whole_run::RunThroughDialog(*os);
+    const whole_run::RunOutcome run = whole_run::RunProgram(*os);
     Ending ending;
-    if (!run.posts.empty() && run.posts.back().message == WM_INSTALL_ERROR) ending.code = run.posts.back().wParam;
-    if (!run.posts.empty() && run.posts.back().message == WM_INSTALL_DONE) ending.code = kDone;
+    if (run.endings.size() == 1) {
+        ending.code = run.endings.front().installed ? kDone : static_cast<std::uintptr_t>(run.endings.front().failureCode);
+    }
     ending.disk = whole_run::Snapshot(*os);
     return ending;
 }

@@ -1,15 +1,15 @@
 #include "tests/unit/whole_run_fixture.h"
 
-#include "app/KestrelDlg.h"
+#include "app/KestrelApp.h"
 #include "install/InstallWorker.h"
 #include "install/Paths.h"
+#include "platform/framework/CWinApp.h"
 #include "tests/unit/TestScene.h"
+#include "tests/unit/expected_texts.h"
 #include "tests/unit/face_archive_fixture.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <cstring>
 #include <thread>
 
@@ -131,38 +131,30 @@ bool SameContent(const Disk& disk, const std::string& path, const std::optional<
     return now != nullptr && *now == found->second;
 }
 
-std::mutex g_watchMutex;
-std::condition_variable g_modalReturned;
-std::atomic<bool> g_workerStarted{false};
-std::atomic<bool> g_workerFinished{false};
+constexpr std::intptr_t kEndedFromOutside = -3;
 
-unsigned WatchedWorker(void* param) {
-    g_workerStarted = true;
-    const unsigned result = InstallWorker(param);
-    g_workerFinished = true;
-    return result;
+// The dialog whose last EndDialog failed stays up for good; the player was
+// told already, and ending the process is all that is left. Waits by what
+// the program does (its EndDialog call), never by the clock; the bound only
+// keeps a broken double from hanging the test.
+void EndDialogLeftStanding(FakePlatform& fake, const std::atomic<bool>& programEnded, std::atomic<bool>& ended) {
+    constexpr int kBoundMs = 60000;
+    for (int waited = 0; !programEnded && waited < kBoundMs; waited += 2) {
+        if (fake.DialogOutlivedEndDialog()) {
+            ended = true;
+            fake.ForceEndModalLoop(kEndedFromOutside);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
-constexpr std::intptr_t kForcedResult = -3;
-
-// Ends a dialog that nothing else would end: it is still up well after the
-// worker ended, or no worker ever started.
-void WatchDialog(FakePlatform& fake, const std::atomic<bool>& modalReturned, std::atomic<bool>& forced) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    std::optional<Clock::time_point> finishedAt;
-    std::unique_lock<std::mutex> lock(g_watchMutex);
-    while (!modalReturned) {
-        g_modalReturned.wait_for(lock, std::chrono::milliseconds(2), [&] { return modalReturned.load(); });
-        const Clock::time_point now = Clock::now();
-        if (g_workerFinished && !finishedAt) finishedAt = now;
-        const bool lingering = finishedAt && now - *finishedAt > std::chrono::milliseconds(100);
-        const bool workerless = !g_workerStarted && now - start > std::chrono::milliseconds(1000);
-        if ((lingering || workerless) && fake.DialogWindow() != 0) {
-            forced = true;
-            fake.ForceEndModalLoop(kForcedResult);
-        }
+std::string WhatWasAwaited(const FakePlatform& fake) {
+    if (fake.Calls(platform::fake::Op::StartThread) == 0) return "the worker's start";
+    for (const platform::fake::MessageBoxRecord& box : fake.MessageBoxes()) {
+        if (EndingTold(box)) return "the dialog's end after its outcome";
     }
+    return "the worker's outcome";
 }
 
 }  // namespace
@@ -243,26 +235,39 @@ std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after,
     return paths;
 }
 
-RunOutcome RunThroughDialog(FakePlatform& fake) {
-    g_workerStarted = false;
-    g_workerFinished = false;
-    std::atomic<bool> modalReturned{false};
-    std::atomic<bool> forced{false};
-    std::thread watcher([&] { WatchDialog(fake, modalReturned, forced); });
+std::optional<Ending> EndingTold(const platform::fake::MessageBoxRecord& box) {
+    if (box.text == expected_texts::kDone) return Ending{true, 0};
+    const std::string& prefix = expected_texts::kFailedPrefix;
+    if (box.text.size() <= prefix.size() + 1 || box.text.compare(0, prefix.size(), prefix) != 0 ||
+        box.text.back() != ')') {
+        return std::nullopt;
+    }
+    const std::string number = box.text.substr(prefix.size(), box.text.size() - prefix.size() - 1);
+    if (number.find_first_not_of("-0123456789") != std::string::npos) return std::nullopt;
+    return Ending{false, std::stoi(number)};
+}
+
+RunOutcome RunProgram(FakePlatform& fake) {
+    constexpr int kIdleLimitMs = 10000;
+    fake.SetModalIdleLimitMs(kIdleLimitMs);
+    std::atomic<bool> programEnded{false};
+    std::atomic<bool> endedFromOutside{false};
+    std::thread watcher([&] { EndDialogLeftStanding(fake, programEnded, endedFromOutside); });
+    RunOutcome outcome;
     {
-        CKestrelDlg dialog(WatchedWorker);
-        dialog.DoModal();
-        std::lock_guard<std::mutex> lock(g_watchMutex);
-        modalReturned = true;
-        g_modalReturned.notify_all();
-    }  // the dialog's end waits for its worker
+        CKestrelApp app(InstallWorker);
+        outcome.exitStatus = platform::AfxWinMain();
+    }
+    programEnded = true;
     watcher.join();
 
-    RunOutcome outcome;
-    outcome.workerStarted = g_workerStarted;
     outcome.posts = fake.Posted();
-    outcome.postAttempts = fake.Calls(platform::fake::Op::PostMessage);
-    outcome.forcedEnd = forced;
+    for (const platform::fake::MessageBoxRecord& box : fake.MessageBoxes()) {
+        if (const std::optional<Ending> ending = EndingTold(box)) outcome.endings.push_back(*ending);
+    }
+    outcome.endedFromOutside = endedFromOutside;
+    outcome.hung = fake.ModalLoopTimedOut();
+    if (outcome.hung) outcome.waitingFor = WhatWasAwaited(fake);
     return outcome;
 }
 

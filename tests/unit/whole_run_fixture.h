@@ -1,6 +1,6 @@
 // Whole installations against the platform double: the scenes they start
 // from, what the player's game data looks like before and after, and a run
-// through the real progress dialog and worker that always ends.
+// of the whole program (guard, dialog, worker) whose every ending is seen.
 #pragma once
 
 #include "platform/fake/FakePlatform.h"
@@ -55,16 +55,30 @@ Disk StagedArchives(Scenario scenario);
 std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged,
                                           const Disk& now);
 
+// How a run ended as the player saw it: the completion box, or the numbered
+// failure box of one code.
+struct Ending {
+    bool installed = false;
+    int failureCode = 0;
+};
+// The ending that `box` tells, if it is a completion or numbered failure box.
+std::optional<Ending> EndingTold(const platform::fake::MessageBoxRecord& box);
+
 struct RunOutcome {
-    bool workerStarted = false;
-    std::vector<platform::fake::PostedMessage> posts;  // accepted by the double
-    std::uint64_t postAttempts = 0;
-    bool forcedEnd = false;  // the dialog did not end by itself
+    int exitStatus = 0;
+    std::vector<platform::fake::PostedMessage> posts;  // every post the double took, in order
+    std::vector<Ending> endings;                       // every ending told in a box, in order
+    // The dialog stayed up after its last EndDialog call had failed: the
+    // player was told, and only the end of the process ends it then.
+    bool endedFromOutside = false;
+    // No message but timers came for the double's idle limit: the program
+    // would have hung. `waitingFor` says what had not happened.
+    bool hung = false;
+    std::string waitingFor;
 };
 
-// Runs CKestrelDlg with the installation worker. A dialog that is still up
-// some time after the worker ended (or that never got a worker) is ended as
-// the player would end the process, so no run can hang.
-RunOutcome RunThroughDialog(platform::fake::FakePlatform& fake);
+// Runs the whole program, CKestrelApp with the installation worker, as
+// AfxWinMain runs it. Every box is answered at once.
+RunOutcome RunProgram(platform::fake::FakePlatform& fake);
 
 }  // namespace whole_run
