@@ -202,6 +202,11 @@ public:
 
     // ---- Watching the program ---------------------------------------------
 
+    // Every key the program asked to open, below HKEY_CURRENT_USER, as a
+    // registry monitor shows it (whether the open succeeded or not), and how
+    // many of its keys are open now.
+    std::vector<std::string> RegistryKeysAsked() const;
+    std::size_t OpenRegistryKeys() const;
     std::vector<PostedMessage> Posted() const;  // every PostMessage, in order, whatever its target
     std::vector<MessageBoxRecord> MessageBoxes() const;
     // Answers each box (called on the showing thread, without the lock held);

@@ -105,6 +105,10 @@ long FakePlatform::RegOpenKeyEx(RegKey parent, const char* subKey, std::uint32_t
     }
     if (result == nullptr) return static_cast<long>(win::kErrorInvalidParameter);
     *result = 0;
+    const auto parentPath = state_->openKeyPaths.find(parent);
+    const std::string asked = (parentPath == state_->openKeyPaths.end() ? std::string() : parentPath->second + "\\") +
+                              (subKey == nullptr ? std::string() : std::string(subKey));
+    state_->registryKeysAsked.push_back(asked);
     std::shared_ptr<detail::RegNode> node;
     if (parent == kHkeyCurrentUser) {
         node = state_->registryRoot;
@@ -124,6 +128,7 @@ long FakePlatform::RegOpenKeyEx(RegKey parent, const char* subKey, std::uint32_t
     }
     const RegKey handle = state_->NewHandle();
     state_->openKeys[handle] = node;
+    state_->openKeyPaths[handle] = asked;
     *result = handle;
     return 0;
 }
@@ -161,7 +166,18 @@ long FakePlatform::RegCloseKey(RegKey key) {
     if (const auto fault = state_->Enter(Op::RegCloseKey)) return static_cast<long>(*fault);
     if (key == kHkeyCurrentUser) return 0;
     if (state_->openKeys.erase(key) == 0) return static_cast<long>(win::kErrorInvalidHandle);
+    state_->openKeyPaths.erase(key);
     return 0;
+}
+
+std::vector<std::string> FakePlatform::RegistryKeysAsked() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->registryKeysAsked;
+}
+
+std::size_t FakePlatform::OpenRegistryKeys() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->openKeys.size();
 }
 
 }  // namespace platform::fake

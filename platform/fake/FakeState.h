@@ -130,6 +130,8 @@ struct FakeState {
     // Registry
     std::shared_ptr<detail::RegNode> registryRoot = std::make_shared<detail::RegNode>();
     std::map<RegKey, std::shared_ptr<detail::RegNode>> openKeys;
+    std::map<RegKey, std::string> openKeyPaths;
+    std::vector<std::string> registryKeysAsked;
 
     // The system's ANSI code page: how names split into characters.
     AnsiCodePage codePage;

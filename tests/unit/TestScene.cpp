@@ -108,6 +108,11 @@ std::string InDocuments(const std::string& relative) {
     return std::string(kDocumentsFolder) + "\\" + relative;
 }
 
+std::string FaceArchiveFolderInDocuments() {
+    const std::string archive = InDocuments(FaceArchivePaths[0]);
+    return archive.substr(0, archive.rfind('\\'));
+}
+
 void AddPayload(platform::fake::FakePlatform& fake) {
     fake.AddResource(137, "BINARY", WarlordRecord(false));
     fake.AddResource(138, "BINARY", WarlordRecord(true));

@@ -60,6 +60,9 @@ void SetUpDocuments(platform::fake::FakePlatform& fake);
 // kDocumentsFolder, a backslash and a documents-relative path from install/Paths.h:
 // InDocuments(FaceArchivePaths[0]) is "C:\\Users\\u\\Documents\\ZAVO\\...\\EDIT_KAO_L.V77".
 std::string InDocuments(const std::string& relative);
+// The folder of the face archives under the documents folder, without a
+// trailing backslash.
+std::string FaceArchiveFolderInDocuments();
 
 // The five "BINARY" resources with their real sizes and framing: records 137
 // (383 bytes, "VANT77EDIT_V6") and 138 (387 bytes, "VANT77EDIT_V7"), each with

@@ -31,7 +31,7 @@ class FaceArchivePatchTest : public ::testing::Test {
 protected:
     FaceArchivePatchTest() {
         test_scene::SetUpDocuments(*os);
-        os->AddFolder(test_scene::InDocuments("ZAVO\\Vantaris77 Tc\\GRP"));
+        os->AddFolder(test_scene::FaceArchiveFolderInDocuments());
         const std::uint32_t imageSizes[kFaceArchiveCount] = {64, 48, 32};
         for (int i = 0; i < kFaceArchiveCount; ++i) {
             images[i] = fx::Image(imageSizes[i], static_cast<std::uint8_t>(i));

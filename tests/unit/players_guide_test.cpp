@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr int kLowestCode = 100;
-constexpr int kHighestCode = 999;
-
 std::vector<std::string> ReadLines(const std::string& path) {
     std::ifstream in(path);
     std::vector<std::string> lines;
@@ -72,9 +69,8 @@ bool IsInstallerText(const std::string& quoted) {
 }
 
 bool IsFailureText(const std::string& quoted) {
-    for (int code = kLowestCode; code <= kHighestCode; ++code) {
-        const UiText* text = texts::FailureText(code);
-        if (text != nullptr && quoted == text->utf8) return true;
+    for (std::size_t i = 0; i < texts::kFailureCount; ++i) {
+        if (quoted == texts::kFailures[i].text->utf8) return true;
     }
     return false;
 }
@@ -116,7 +112,7 @@ TEST_P(PlayersGuide, QuotesOnlyTheInstallersOwnMessages) {
             if (!IsAscii(span) && !IsInstallerText(span)) strangers.push_back(span);
         }
     }
-    EXPECT_TRUE(strangers.empty()) << "quoted, but not a text of app/Texts.cpp: " << Joined(strangers);
+    EXPECT_TRUE(strangers.empty()) << "quoted, but not a text of the installer: " << Joined(strangers);
 }
 
 // A failure's line gives its numbers and then the message it shows first.
@@ -128,14 +124,15 @@ TEST_P(PlayersGuide, ListsEveryFailureNumberWithTheMessageItShows) {
             for (int code : ThreeDigitNumbers(line)) listed[code].insert(span);
         }
     }
-    for (int code = kLowestCode; code <= kHighestCode; ++code) {
-        const UiText* text = texts::FailureText(code);
-        if (text == nullptr) {
-            EXPECT_EQ(listed.count(code), 0u) << code << " is listed, but the installer has no such failure";
-        } else {
-            EXPECT_EQ(listed[code], std::set<std::string>{text->utf8})
-                << "failure " << code << " is listed with " << Joined(listed[code]) << ", but shows " << text->utf8;
-        }
+    for (std::size_t i = 0; i < texts::kFailureCount; ++i) {
+        const texts::Failure& failure = texts::kFailures[i];
+        EXPECT_EQ(listed[failure.code], std::set<std::string>{failure.text->utf8})
+            << "failure " << failure.code << " is listed with " << Joined(listed[failure.code]) << ", but shows "
+            << failure.text->utf8;
+        listed.erase(failure.code);
+    }
+    for (const auto& stranger : listed) {
+        EXPECT_TRUE(stranger.second.empty()) << stranger.first << " is listed, but the installer has no such failure";
     }
 }
 

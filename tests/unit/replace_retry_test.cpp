@@ -133,7 +133,7 @@ protected:
     CommitRetryTest() {
         test_scene::SetUpDocuments(*os);
         test_scene::InstallGame(*os, Edition::Base);
-        os->AddFolder(test_scene::InDocuments("ZAVO\\Vantaris77 Tc\\GRP"));
+        os->AddFolder(test_scene::FaceArchiveFolderInDocuments());
         os->AddFolder(test_scene::InDocuments(kRecordFolder));
         for (int i = 0; i < kFaceArchiveCount; ++i) {
             fx::ArchiveLayout layout;

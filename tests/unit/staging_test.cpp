@@ -32,7 +32,7 @@ protected:
     }
 
     void PutUsersArchive(int index) {
-        os->AddFolder(test_scene::InDocuments("ZAVO\\Vantaris77 Tc\\GRP"));
+        os->AddFolder(test_scene::FaceArchiveFolderInDocuments());
         os->AddFile(Target(index), kUsersOwnArchive, win::kFileAttributeReadOnly);
     }
 

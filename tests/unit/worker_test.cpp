@@ -91,7 +91,7 @@ TEST_F(InstallWorkerTest, ArchivesAlreadyStagedGiveNineSteps) {
     const test_scene::GameSetup game = PatchableGame();
     test_scene::InstallGame(*os_, Edition::Base, game);
     for (int i = 0; i < kFaceArchiveCount; ++i) {
-        os_->AddFolder(test_scene::InDocuments("ZAVO\\Vantaris77 Tc\\GRP"));
+        os_->AddFolder(test_scene::FaceArchiveFolderInDocuments());
         os_->AddFile(test_scene::InDocuments(FaceArchivePaths[i]), game.sourceArchives[i]);
     }
     EXPECT_EQ(Run(), Then(Steps(9), Done()));
