@@ -16,9 +16,17 @@
 
 #include <delayimp.h>
 
+#include <cstddef>
 #include <cstdio>
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
+// Made by the build (cmake/DelayLoad.cmake).
+extern const ImgDelayDescr* const kDelayLoadedDescriptors[];
+
+#if !defined(_MSC_VER)
+// The helper that every delayed call goes through; mingw-w64's <delayimp.h>
+// does not declare it, Microsoft's does.
+extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr descriptor, FARPROC* entry);
+#endif
 
 namespace {
 
@@ -62,24 +70,47 @@ FARPROC WINAPI EndRunOnMissingSystemPart(unsigned notification, PDelayLoadInfo i
     ::ExitProcess(static_cast<UINT>(status));
 }
 
+// The program's own image, as the loader mapped it.
+const char* ImageBase() { return reinterpret_cast<const char*>(::GetModuleHandleW(nullptr)); }
+
 const IMAGE_DATA_DIRECTORY& DelayImportDirectory() {
-    const auto* base = reinterpret_cast<const BYTE*>(&__ImageBase);
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + __ImageBase.e_lfanew);
+    const char* base = ImageBase();
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     return headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
 }
 
-// Calls `bind` with the name of each DLL in the image's table of delay-loaded
-// DLLs, which a zeroed entry ends; the names are relative addresses in every
-// image of this century.
+// Calls `bind` with each delay-import descriptor of the image: from its
+// delay-import directory where the linker filled it (Microsoft's), else from
+// the table that the build made (GNU ld leaves the directory empty).
 template <typename Bind>
 void ForEachDelayLoadedDll(Bind bind) {
     const IMAGE_DATA_DIRECTORY& directory = DelayImportDirectory();
-    if (directory.VirtualAddress == 0) return;
-    const auto* base = reinterpret_cast<const char*>(&__ImageBase);
-    for (const auto* descriptor = reinterpret_cast<const ImgDelayDescr*>(base + directory.VirtualAddress);
-         descriptor->rvaDLLName != 0; ++descriptor) {
-        if ((descriptor->grAttrs & dlattrRva) != 0) bind(base + descriptor->rvaDLLName);
+    if (directory.VirtualAddress == 0) {
+        for (const ImgDelayDescr* const* descriptor = kDelayLoadedDescriptors; *descriptor != nullptr; ++descriptor) {
+            bind(**descriptor);
+        }
+        return;
     }
+    // The table ends with a zeroed entry.
+    for (const auto* descriptor = reinterpret_cast<const ImgDelayDescr*>(ImageBase() + directory.VirtualAddress);
+         descriptor->rvaDLLName != 0; ++descriptor) {
+        bind(*descriptor);
+    }
+}
+
+const char* DllName(const ImgDelayDescr& descriptor) { return ImageBase() + descriptor.rvaDLLName; }
+
+// Loads the DLL and resolves every function the program imports from it,
+// as its first call of each would.
+void BindAll(const ImgDelayDescr& descriptor) {
+    // Every image of this century gives relative addresses; the helper
+    // itself refuses others.
+    if ((descriptor.grAttrs & dlattrRva) == 0) return;
+    const char* base = ImageBase();
+    const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + descriptor.rvaINT);
+    auto* addresses = reinterpret_cast<FARPROC*>(const_cast<char*>(base) + descriptor.rvaIAT);
+    for (std::size_t i = 0; names[i].u1.AddressOfData != 0; ++i) ::__delayLoadHelper2(&descriptor, &addresses[i]);
 }
 
 }  // namespace
@@ -87,11 +118,11 @@ void ForEachDelayLoadedDll(Bind bind) {
 void platform::win32::BindDelayLoadedImports() {
     // user32 first: once it is bound, a DLL that fails after it can still be
     // told in a box.
-    ForEachDelayLoadedDll([](const char* dll) {
-        if (::lstrcmpiA(dll, "user32.dll") == 0) ::__HrLoadAllImportsForDll(dll);
+    ForEachDelayLoadedDll([](const ImgDelayDescr& descriptor) {
+        if (::lstrcmpiA(DllName(descriptor), "user32.dll") == 0) BindAll(descriptor);
     });
-    ForEachDelayLoadedDll([](const char* dll) {
-        if (::lstrcmpiA(dll, "user32.dll") != 0) ::__HrLoadAllImportsForDll(dll);
+    ForEachDelayLoadedDll([](const ImgDelayDescr& descriptor) {
+        if (::lstrcmpiA(DllName(descriptor), "user32.dll") != 0) BindAll(descriptor);
     });
 }
 

@@ -5,23 +5,6 @@
 namespace platform::win32 {
 
 namespace {
-// COM serves only this extra, so ole32 is loaded when the shell announces
-// the button instead of being imported: a system (or a Wine prefix) that
-// cannot give it loses the progress on the button, not the installation.
-struct Ole32 {
-    decltype(::CoInitializeEx)* initialize = SystemFunction<decltype(::CoInitializeEx)>("ole32.dll", "CoInitializeEx");
-    decltype(::CoCreateInstance)* createInstance =
-        SystemFunction<decltype(::CoCreateInstance)>("ole32.dll", "CoCreateInstance");
-    decltype(::CoUninitialize)* uninitialize = SystemFunction<decltype(::CoUninitialize)>("ole32.dll", "CoUninitialize");
-
-    bool Available() const { return initialize != nullptr && createInstance != nullptr && uninitialize != nullptr; }
-};
-
-const Ole32& Com() {
-    static const Ole32 functions;
-    return functions;
-}
-
 TBPFLAG ToFlag(TaskbarProgress state) {
     switch (state) {
     case TaskbarProgress::kNormal:
@@ -37,17 +20,27 @@ TBPFLAG ToFlag(TaskbarProgress state) {
 ULONGLONG NonNegative(int value) { return value > 0 ? static_cast<ULONGLONG>(value) : 0; }
 }  // namespace
 
-TaskbarProgressMirror::TaskbarProgressMirror() : buttonCreated_(::RegisterWindowMessageW(L"TaskbarButtonCreated")) {}
+const ComFunctions& SystemComFunctions() {
+    static const ComFunctions functions{
+        SystemFunction<decltype(::CoInitializeEx)>("ole32.dll", "CoInitializeEx"),
+        SystemFunction<decltype(::CoCreateInstance)>("ole32.dll", "CoCreateInstance"),
+        SystemFunction<decltype(::CoUninitialize)>("ole32.dll", "CoUninitialize"),
+    };
+    return functions;
+}
+
+TaskbarProgressMirror::TaskbarProgressMirror(const ComFunctions& com)
+    : com_(com), buttonCreated_(::RegisterWindowMessageW(L"TaskbarButtonCreated")) {}
 
 TaskbarProgressMirror::~TaskbarProgressMirror() {
     // The object belongs to the apartment and goes before it.
     taskbar_.reset();
-    if (apartmentEntered_) Com().uninitialize();
+    if (apartmentEntered_) com_.uninitialize();
 }
 
 bool TaskbarProgressMirror::EnterApartment() {
-    if (!apartmentEntered_ && Com().Available()) {
-        apartmentEntered_ = SUCCEEDED(Com().initialize(nullptr, COINIT_APARTMENTTHREADED));
+    if (!apartmentEntered_ && com_.Available()) {
+        apartmentEntered_ = SUCCEEDED(com_.initialize(nullptr, COINIT_APARTMENTTHREADED));
     }
     return apartmentEntered_;
 }
@@ -62,7 +55,7 @@ void TaskbarProgressMirror::OnButtonCreated(HWND dialog) {
     taskbar_.reset();
     ITaskbarList3* created = nullptr;
     if (!EnterApartment() ||
-        FAILED(Com().createInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+        FAILED(com_.createInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                                   reinterpret_cast<void**>(&created))) ||
         created == nullptr) {
         return;

@@ -20,9 +20,24 @@
 
 namespace platform::win32 {
 
+// The COM calls that the taskbar progress needs. COM serves only this extra,
+// so ole32 is not imported: a system (or a Wine prefix) that cannot give it
+// loses the progress on the button, not the installation.
+struct ComFunctions {
+    decltype(::CoInitializeEx)* initialize = nullptr;
+    decltype(::CoCreateInstance)* createInstance = nullptr;
+    decltype(::CoUninitialize)* uninitialize = nullptr;
+
+    bool Available() const { return initialize != nullptr && createInstance != nullptr && uninitialize != nullptr; }
+};
+
+// ole32's own, from the system folder, looked up once; null members where it
+// cannot be had.
+const ComFunctions& SystemComFunctions();
+
 class TaskbarProgressMirror {
 public:
-    TaskbarProgressMirror();
+    explicit TaskbarProgressMirror(const ComFunctions& com = SystemComFunctions());
     ~TaskbarProgressMirror();
     TaskbarProgressMirror(const TaskbarProgressMirror&) = delete;
     TaskbarProgressMirror& operator=(const TaskbarProgressMirror&) = delete;
@@ -42,6 +57,7 @@ private:
     void Apply();
     bool EnterApartment();
 
+    const ComFunctions& com_;
     UINT buttonCreated_;
     bool apartmentEntered_ = false;
     std::unique_ptr<ITaskbarList3, Release> taskbar_;

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The ways a run can end before the installation reports, for real under
+# Wine: a system DLL that cannot be had (WINEDLLOVERRIDES=<dll>=d makes it so
+# for one run), and a damaged copy whose dialog template is gone. Each ends
+# with its own status and, where a box can still be shown, the numbered
+# failure; none writes anything; and the debugger's channel names the cause.
+#
+# Without user32 (or gdi32, which Wine's user32 needs) no box can be shown;
+# nor without comctl32 under Wine, whose message boxes then fail (measured):
+# the status alone tells. ole32, which serves only the taskbar button's
+# progress, cannot be taken away here: Wine's own imm32 needs it for every
+# window (measured), so only a Win32 test shows the taskbar without it.
+#
+#   every_ending_told.sh CASE INSTALLER.exe E2E_DRIVER.exe [REMOVE_RESOURCE.exe]
+#   CASE: shell32 | shlwapi | comctl32 | gdi32 | user32 | damaged_copy
+source "$(dirname "$0")/lib.sh"
+case_name="$1"
+shift
+remove_resource="${3:-}"
+e2e_begin "ending_$case_name" "$1" "$2"
+
+# A box that no dialog owns: the program's own failure before or without one.
+expect_unowned_box() { # utf8-text
+  drive wait-box "$hang_guard_seconds"
+  expect_text box_text "$1"
+  expect_text box_caption "$caption_text"
+  expect dialog none
+}
+
+expect_debug_line() { # pattern log
+  grep -q "addonwarlord1: $1" "$2" ||
+    fail "no debugger line '$1': $(grep -i debugstr "$2" | head -5)"
+}
+
+expect_nothing_written() {
+  local documents written
+  documents="$("$run_in_wine" --prefix "$prefix" --documents)"
+  written="$(cd "$documents" && find . -mindepth 1)"
+  [[ -z $written ]] || fail "written under the documents folder: $written"
+}
+
+set_up_demo_game base
+# Wine starts its desktop process for the first program that opens a window,
+# with that program's environment: started by the installer, it would inherit
+# the DLL override and crash. A window of another program opened first keeps
+# the desktop up and the override the installer's alone.
+start_stand_in AW_KEEP_DESKTOP_UP
+case "$case_name" in
+  shell32|shlwapi)
+    log="$scratch/installer.log"
+    AW_WINE_DLLOVERRIDES="$case_name=d" WINEDEBUG=warn+debugstr start_installer 2>"$log"
+    expect_unowned_box "無法載入 Windows 的系統元件"
+    press_ok
+    expect_unowned_box "addonwarlord1 的安裝失敗(504)"
+    press_ok
+    expect_exit "$installer_pid" "the installer" $((504 % 256))
+    expect_no_installer_windows
+    # Wine's shell32 needs shlwapi: without it, shell32 is the first to fail.
+    expect_debug_line "\\(shell32\\|$case_name\\).dll could not be loaded (error [0-9]*)" "$log"
+    expect_nothing_written
+    ;;
+  comctl32|gdi32|user32)
+    log="$scratch/installer.log"
+    AW_WINE_DLLOVERRIDES="$case_name=d" WINEDEBUG=warn+debugstr start_installer 2>"$log"
+    expect_exit "$installer_pid" "the installer" $((504 % 256))
+    # gdi32 missing takes user32 with it.
+    expect_debug_line "\\(comctl32\\|user32\\).dll could not be loaded (error [0-9]*)" "$log"
+    expect_nothing_written
+    ;;
+  damaged_copy)
+    [[ -n $remove_resource ]] || fail "the damaged copy needs remove_resource.exe"
+    damaged_dir="$("$run_in_wine" --prefix "$prefix" --drive-c)/damaged"
+    mkdir -p "$damaged_dir"
+    cp "$installer" "$damaged_dir/"
+    give_to_wine_user "$damaged_dir"
+    # The dialog template, 102.
+    wine_run "$remove_resource" 'C:\damaged\'"$exe_name" 5 102 || fail "could not damage the copy"
+    installer="$damaged_dir/$exe_name"
+    log="$scratch/installer.log"
+    WINEDEBUG=warn+debugstr start_installer 2>"$log"
+    expect_unowned_box "無法顯示安裝視窗"
+    press_ok
+    expect_unowned_box "addonwarlord1 的安裝失敗(503)"
+    press_ok
+    expect_exit "$installer_pid" "the installer" $((503 % 256))
+    expect_debug_line "the progress dialog could not be made (error [0-9]*)" "$log"
+    expect_nothing_written
+    ;;
+  *) fail "unknown case $case_name" ;;
+esac
+echo "PASS"
