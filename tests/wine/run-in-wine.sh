@@ -114,11 +114,17 @@ stop_prefix() { # prefix_dir
 }
 
 # The template: a booted prefix whose per-user folders are real folders inside
-# the prefix (not links to HOME), so that a copy of it is self-contained.
+# the prefix (not links to HOME), so that a copy of it is self-contained, and
+# where a crash shows no dialog: Wine's crash dialog would keep a crashed
+# program alive until someone answers it, so that a test saw a hang; without
+# it the program ends at once with the exception's code as its status, and
+# Wine's debugger prints the crash report on the program's output.
 # A prefix belongs to the user's numeric id: one left by an earlier user of
-# the same name (on a reused /tmp) is not used.
+# the same name (on a reused /tmp) is not used; nor is one made by an older
+# version of these settings (the number after the id).
+readonly template_version=2
 prefix_is_ready() { # prefix_dir
-  [[ -f $1/ready && "$(cat "$1/ready")" == "$(id -u "$wine_user")" ]]
+  [[ -f $1/ready && "$(cat "$1/ready")" == "$(id -u "$wine_user") $template_version" ]]
 }
 
 ensure_template() {
@@ -131,6 +137,8 @@ ensure_template() {
     || die "wineboot failed: $(tail -5 "$root_dir/wineboot.log")"
   as_user_in "$template_dir" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >>"$root_dir/wineboot.log" 2>&1 || die "could not set Managed=N"
+  as_user_in "$template_dir" wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    </dev/null >>"$root_dir/wineboot.log" 2>&1 || die "could not set ShowCrashDialog=0"
   stop_prefix "$template_dir"
   local link
   for link in "$template_dir/wine/drive_c/users/$wine_user"/*; do
@@ -138,7 +146,7 @@ ensure_template() {
     rm "$link"
     setpriv --reuid="$wine_user" --regid="$wine_user" --init-groups mkdir "$link"
   done
-  id -u "$wine_user" >"$template_dir/ready"
+  echo "$(id -u "$wine_user") $template_version" >"$template_dir/ready"
 }
 
 main() {
