@@ -159,9 +159,10 @@ expect_bits() { # key mask expected: (value & mask) == expected
 
 # Files copied beside the installer when it starts (run-in-wine.sh --with).
 installer_companions=()
-# NAME=VALUE settings for the installer's process only, e.g.
-# WINEDLLOVERRIDES=shlwapi=d to make a DLL unavailable to it (Wine reads
-# that from the process's own environment; give the whole value).
+# NAME=VALUE settings for the installer's run, e.g. WINEDLLOVERRIDES=shlwapi=d
+# to make a DLL unavailable to it (added to the usual overrides). They reach
+# the installer through the launcher, which needs only kernel32, user32 and
+# advapi32 itself.
 installer_env=()
 # Its command line (the installer takes none; a stand-in for it may).
 installer_args=()
@@ -182,8 +183,8 @@ start_installer() {
   installer_runs=$((installer_runs + 1))
   log="$scratch/installer-$installer_runs"
   # Not through wine_run: $! must be the runner itself, not a subshell.
-  WINEDEBUG="$installer_winedebug" "$run_in_wine" --prefix "$prefix" "${with[@]}" \
-    "$driver_exe" launch "${env_args[@]}" "$(basename "$installer")" "${installer_args[@]}" >"$log.report" 2>"$log.wine" &
+  WINEDEBUG="$installer_winedebug" "$run_in_wine" --prefix "$prefix" "${with[@]}" "${env_args[@]}" \
+    "$driver_exe" launch "$(basename "$installer")" "${installer_args[@]}" >"$log.report" 2>"$log.wine" &
   installer_pid=$!
   background_pids+=("$installer_pid")
   launch_log_of[$installer_pid]="$log"

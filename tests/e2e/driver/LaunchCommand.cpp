@@ -17,28 +17,6 @@ std::string BesideThisProgram(const std::string& name) {
     return folder.substr(0, folder.find_last_of('\\') + 1) + name;
 }
 
-std::string NameOf(const std::string& setting) { return setting.substr(0, setting.find('=')); }
-
-// This process's environment with the request's settings put in; as the
-// system keeps it, NAME=VALUE strings one after another, ended by an empty one.
-std::string EnvironmentBlock(const std::vector<std::string>& settings) {
-    std::vector<std::string> entries;
-    char* current = GetEnvironmentStringsA();
-    for (const char* entry = current; *entry; entry += lstrlenA(entry) + 1) {
-        const std::string text(entry);
-        bool replaced = false;
-        for (const std::string& setting : settings) {
-            replaced = replaced || lstrcmpiA(NameOf(setting).c_str(), NameOf(text).c_str()) == 0;
-        }
-        if (!replaced) entries.push_back(text);
-    }
-    FreeEnvironmentStringsA(current);
-    entries.insert(entries.end(), settings.begin(), settings.end());
-    std::string block;
-    for (const std::string& entry : entries) block += entry + '\0';
-    return block + '\0';
-}
-
 std::string Quoted(const std::string& argument) { return "\"" + argument + "\""; }
 
 }  // namespace
@@ -47,11 +25,10 @@ int Launch(const LaunchRequest& request) {
     const std::string program = BesideThisProgram(request.program);
     std::string commandLine = Quoted(program);
     for (const std::string& argument : request.arguments) commandLine += " " + Quoted(argument);
-    std::string environment = EnvironmentBlock(request.environment);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0], nullptr,
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started)) {
         Line("start_error", static_cast<long long>(GetLastError()));
         return kHarnessFault;

@@ -1,6 +1,7 @@
 // Starting the program under test as the harness's own child, so that its
 // ending is known in full: a Unix shell sees a Wine program's status modulo
 // 256, where an exception code (0xC0000005) would read as a small exit status.
+// The program inherits this launcher's environment (run-in-wine.sh --env).
 #pragma once
 
 #include <string>
@@ -11,7 +12,6 @@ namespace driver {
 struct LaunchRequest {
     std::string program;  // relative names are taken beside this driver
     std::vector<std::string> arguments;
-    std::vector<std::string> environment;  // NAME=VALUE, set for the program only
 };
 
 // Prints pid=ID once the program runs, waits until it ends and prints

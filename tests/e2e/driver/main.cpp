@@ -4,7 +4,7 @@
 // with --pid ends at once when that process (the installer as `launch`
 // started it) has ended, saying so and with which status.
 //
-//   e2e_driver launch [--env NAME=VALUE]... PROGRAM [ARGS...]
+//   e2e_driver launch PROGRAM [ARGS...]
 //   e2e_driver [--exe NAME] [--pid ID] wait-dialog SECONDS
 //   e2e_driver [--exe NAME] [--pid ID] wait-box SECONDS
 //   e2e_driver [--exe NAME] [--pid ID] press-ok SECONDS
@@ -52,11 +52,9 @@ bool HasFlag(int argc, char** argv, int from, const char* flag) {
 
 int Launch(int count, char** arguments) {
     driver::LaunchRequest request;
-    int i = 0;
-    for (; i + 1 < count && std::string(arguments[i]) == "--env"; i += 2) request.environment.push_back(arguments[i + 1]);
-    if (i >= count) return Usage();
-    request.program = arguments[i];
-    request.arguments.assign(arguments + i + 1, arguments + count);
+    if (count < 1) return Usage();
+    request.program = arguments[0];
+    request.arguments.assign(arguments + 1, arguments + count);
     return driver::Launch(request);
 }
 
