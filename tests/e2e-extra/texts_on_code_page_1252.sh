@@ -38,7 +38,7 @@ done
 grep -q '^box0 ' "$scratch/checker.log" ||
   fail "the first failure box did not come within 60 s (the installer is $(kill -0 "$installer_pid" 2>/dev/null && echo "still running" || echo "no longer running"))"
 
-"$run_in_wine" --prefix "$prefix" "$installer"
+timeout -k 5 120 "$run_in_wine" --prefix "$prefix" "$installer"
 second_status=$?
 touch "$drive_c/second-copy-ended"
 [[ $second_status -eq 3 ]] || fail "a second copy ended with $second_status, expected 3"

@@ -27,6 +27,10 @@ start_misbehaving() { # mode args...
 
 stop_all() { "$run_in_wine" --prefix "$prefix" --stop; }
 
+# The program's cue: a file it waits for (see MisbehavingProgram.cpp).
+drive_c="$(wine_run --drive-c)"
+cue() { touch "$drive_c/$1"; }
+
 echo "--- a crash before any window"
 start_misbehaving crash
 expect_failure "the installer ended with a crash (exception 0xC0000005) before its progress dialog" \
@@ -43,8 +47,9 @@ expect_failure "the installer ended with status 302 before a message box" drive 
 expect_failure "the program ended with status 302, expected status 301" expect_exit "$installer_pid" "the program" 301
 
 echo "--- a crash while a box is waited for"
-start_misbehaving crash-later
+start_misbehaving crash-later 'C:\crash-now'
 drive wait-dialog "$hang_guard_seconds"
+cue crash-now
 expect_failure "the installer ended with a crash (exception 0xC0000005) before a message box" \
   drive wait-box "$hang_guard_seconds"
 
@@ -65,7 +70,14 @@ expect_failure "a message box: not within 3 s, and the installer is still runnin
 stop_all
 
 echo "--- a dialog that never answers"
-start_misbehaving deaf
+start_misbehaving deaf 'C:\be-deaf'
+drive wait-dialog "$hang_guard_seconds"
+cue be-deaf
+waited=0
+until [[ -e $drive_c/be-deaf.deaf ]]; do
+  (( waited++ < hang_guard_seconds * 10 )) || fail "the program did not stop answering within $hang_guard_seconds s"
+  sleep 0.1
+done
 expect_failure "its progress dialog to answer: not within 3 s, and the installer is still running" \
   drive wait-dialog 3
 grep -qx 'dialog_bar_pos=no-answer' "$scratch/failed.out" || fail "an unanswered bar read as $(grep '^dialog_bar_pos=' "$scratch/failed.out")"

@@ -71,7 +71,10 @@ e2e_end() {
   rm -rf "$scratch"
 }
 
-wine_run() { "$run_in_wine" --prefix "$prefix" "$@"; }
+# Every program run in the prefix: the driver's own waits end well before
+# this limit, which catches Wine itself stuck (status 124).
+readonly wine_run_limit_seconds=$((hang_guard_seconds * 2 + 30))
+wine_run() { timeout -k 5 "$wine_run_limit_seconds" "$run_in_wine" --prefix "$prefix" "$@"; }
 
 # Runs the driver, watching the installer started last (see watch_installer);
 # its key=value lines are kept in $driven (and logged).
@@ -91,6 +94,7 @@ drive() {
 explain_driver_failure() { # status driver-command...
   local status="$1" waited_for ending
   shift
+  [[ $status -ne 124 ]] || { echo "e2e_driver $* did not end within $wine_run_limit_seconds s"; return; }
   waited_for="$(value_of waited_for)"
   [[ -n $waited_for ]] || { echo "e2e_driver $* ended with $status"; return; }
   case "$(value_of installer)" in
@@ -331,6 +335,15 @@ expect_box() { # utf8-text
   expect_text box_text "$1"
   expect_text box_caption "$caption_text"
   expect box_owner_is_dialog 1
+}
+
+# A box the installer shows with no progress dialog (one that cannot be
+# made, or a run ending before it): its text and the installer's caption.
+expect_lone_box() { # utf8-text
+  drive wait-box "$hang_guard_seconds"
+  expect_text box_text "$1"
+  expect_text box_caption "$caption_text"
+  expect dialog none
 }
 
 press_ok() { drive press-ok "$hang_guard_seconds"; }

@@ -10,6 +10,9 @@
 namespace driver {
 namespace {
 
+// A press posted to a box that has not gone after this long is posted again.
+constexpr ULONGLONG kRepressMs = 500;
+
 // Reports one answer, or `key`=no-answer; false when there was none.
 bool AnswerLine(const std::string& key, const std::optional<LRESULT>& answer) {
     if (answer) Line(key.c_str(), static_cast<long long>(*answer));
@@ -52,6 +55,18 @@ void ReportCentring(HWND dialog) {
     Line("centre_dy", ((window.top + window.bottom) - (work.top + work.bottom)) / 2);
 }
 
+// The window that find() returns, waited for while the installer runs; when
+// it does not come, reports why under `key` and returns nothing.
+template <typename Find>
+HWND AwaitWindow(const Installer& installer, const Deadline& deadline, const char* key, const char* what,
+                 Find find) {
+    HWND found = nullptr;
+    const WaitEnd end = WaitWhileRunning(find, installer.watched, deadline, found);
+    if (end == WaitEnd::Found) return found;
+    ReportUnfinishedWait(key, end, what, deadline, installer.watched, installer.Processes());
+    return nullptr;
+}
+
 int Unanswered(const Installer& installer, const char* what, const Deadline& deadline) {
     Line("query", "no-answer");
     ReportUnfinishedWait("answer", WaitEnd::TimedOut, what, deadline, installer.watched, installer.Processes());
@@ -62,14 +77,9 @@ int Unanswered(const Installer& installer, const char* what, const Deadline& dea
 
 int WaitDialog(const Installer& installer, double timeoutSeconds) {
     const Deadline deadline(timeoutSeconds);
-    HWND dialog = nullptr;
-    const WaitEnd end = WaitWhileRunning([&] { return FindProgressDialog(installer.Processes()); },
-                                         installer.watched, deadline, dialog);
-    if (end != WaitEnd::Found) {
-        ReportUnfinishedWait("dialog", end, "its progress dialog", deadline, installer.watched,
-                             installer.Processes());
-        return 2;
-    }
+    HWND dialog = AwaitWindow(installer, deadline, "dialog", "its progress dialog",
+                              [&] { return FindProgressDialog(installer.Processes()); });
+    if (!dialog) return 2;
     Line("dialog", "found");
     if (!ReportProgressDialog("dialog_", dialog, deadline)) {
         return Unanswered(installer, "its progress dialog to answer", deadline);
@@ -80,13 +90,9 @@ int WaitDialog(const Installer& installer, double timeoutSeconds) {
 
 int WaitBox(const Installer& installer, double timeoutSeconds) {
     const Deadline deadline(timeoutSeconds);
-    HWND box = nullptr;
-    const WaitEnd end = WaitWhileRunning([&] { return FindMessageBox(installer.Processes()); },
-                                         installer.watched, deadline, box);
-    if (end != WaitEnd::Found) {
-        ReportUnfinishedWait("box", end, "a message box", deadline, installer.watched, installer.Processes());
-        return 2;
-    }
+    HWND box = AwaitWindow(installer, deadline, "box", "a message box",
+                           [&] { return FindMessageBox(installer.Processes()); });
+    if (!box) return 2;
     HWND owner = GetWindow(box, GW_OWNER);
     HWND dialog = FindProgressDialog(installer.Processes());
     Line("box", "found");
@@ -102,23 +108,26 @@ int WaitBox(const Installer& installer, double timeoutSeconds) {
 
 int PressOk(const Installer& installer, double timeoutSeconds) {
     const Deadline deadline(timeoutSeconds);
-    HWND box = nullptr;
-    const WaitEnd end = WaitWhileRunning([&] { return FindMessageBox(installer.Processes()); },
-                                         installer.watched, deadline, box);
-    if (end != WaitEnd::Found) {
-        ReportUnfinishedWait("pressed", end, "a message box to press OK on", deadline, installer.watched,
-                             installer.Processes());
-        return 2;
-    }
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-    // Return only once the box is gone, so that a following wait-box cannot
-    // find this same box again. The installer ending takes the box with it.
+    HWND box = AwaitWindow(installer, deadline, "pressed", "a message box to press OK on",
+                           [&] { return FindMessageBox(installer.Processes()); });
+    if (!box) return 2;
+    // Pressed again while the box stays (a post can fail, or come before the
+    // box listens); done only once the box is gone, so that a following
+    // wait-box cannot find this same box again. The installer ending takes
+    // the box with it.
+    ULONGLONG nextPress = 0;
+    auto goneAfterPress = [&]() -> HWND {
+        if (!IsWindow(box) || !IsWindowVisible(box)) return box;
+        if (GetTickCount64() >= nextPress) {
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+            nextPress = GetTickCount64() + kRepressMs;
+        }
+        return nullptr;
+    };
     HWND gone = nullptr;
-    const WaitEnd closed = WaitWhileRunning(
-        [&] { return (IsWindow(box) && IsWindowVisible(box)) ? nullptr : box; }, installer.watched, deadline, gone);
-    if (closed == WaitEnd::TimedOut) {
-        ReportUnfinishedWait("pressed", closed, "the box to close after OK", deadline, installer.watched,
-                             installer.Processes());
+    if (WaitWhileRunning(goneAfterPress, installer.watched, deadline, gone) == WaitEnd::TimedOut) {
+        ReportUnfinishedWait("pressed", WaitEnd::TimedOut, "the box to close after OK", deadline,
+                             installer.watched, installer.Processes());
         return 2;
     }
     Line("pressed", "1");

@@ -7,14 +7,17 @@
 //                                  the bar at 7, keeps its thread busy for
 //                                  BUSY milliseconds, then shows a box and
 //                                  ends with 0 once it is answered
-//   misbehaving.exe crash-later    shows its dialog, crashes a moment later
+//   misbehaving.exe crash-later GO shows its dialog, crashes once the file GO exists
 //   misbehaving.exe quiet          shows its dialog and never anything else
-//   misbehaving.exe deaf           shows its dialog and never answers it
+//   misbehaving.exe deaf GO        shows its dialog; once the file GO exists,
+//                                  creates GO.deaf and never answers again
+// The files GO let a script choose the moment, whatever the machine's pace.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -37,12 +40,14 @@ HWND ShowDialog() {
     return dialog;
 }
 
-void PumpFor(DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Answers the dialog until the file at `path` exists (never, for nullptr).
+void PumpUntil(const char* path) {
     for (;;) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        if (GetTickCount64() >= end) return;
+        if (path && Exists(path)) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
 }
@@ -62,17 +67,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         MessageBoxA(dialog, "done", "misbehaving", MB_OK);
         return 0;
     }
-    if (std::strcmp(mode, "crash-later") == 0) {
+    if (std::strcmp(mode, "crash-later") == 0 && argc > 2) {
         ShowDialog();
-        PumpFor(1000);
+        PumpUntil(argv[2]);
         Crash();
     }
     if (std::strcmp(mode, "quiet") == 0) {
         ShowDialog();
-        for (;;) PumpFor(INFINITE);
+        PumpUntil(nullptr);
     }
-    if (std::strcmp(mode, "deaf") == 0) {
+    if (std::strcmp(mode, "deaf") == 0 && argc > 2) {
         ShowDialog();
+        PumpUntil(argv[2]);
+        const std::string deaf = std::string(argv[2]) + ".deaf";
+        CloseHandle(CreateFileA(deaf.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         Sleep(INFINITE);
     }
     return 121;
