@@ -126,6 +126,20 @@ UniqueHandle OpenInstaller(const Installer& installer, const Deadline& deadline,
     }
 }
 
+// When the process started, on the tick counter: kill moments and the
+// elapsed time count from there, however late this driver came to watch it.
+ULONGLONG StartTick(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    const ULONGLONG tick = GetTickCount64();
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return tick;
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& time) {
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 10000;
+    };
+    const ULONGLONG age = ticks(now) > ticks(created) ? ticks(now) - ticks(created) : 0;
+    return age < tick ? tick - age : tick;
+}
+
 bool HasEnded(HANDLE process, DWORD waitMs) { return WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0; }
 
 }  // namespace
@@ -174,7 +188,9 @@ int RunUnattended(const Installer& installer, const UnattendedOptions& options) 
         return 2;
     }
     const std::set<DWORD> processes{id};
-    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG start = StartTick(process.get());
+    const ULONGLONG watchedFrom = GetTickCount64();
+    ULONGLONG killedAt = 0;
     BoxAnswerer answerer;
     Poker poker(options.pokeSeed);
     ULONGLONG lastScan = 0;
@@ -187,6 +203,7 @@ int RunUnattended(const Installer& installer, const UnattendedOptions& options) 
         const ULONGLONG now = GetTickCount64();
         if (options.killAfterMs >= 0 && now - start >= static_cast<ULONGLONG>(options.killAfterMs)) {
             TerminateProcess(process.get(), kKilledExitCode);
+            killedAt = now - start;
             outcome = "killed";
             break;
         }
@@ -216,8 +233,10 @@ int RunUnattended(const Installer& installer, const UnattendedOptions& options) 
     // Ending on its own just before the termination keeps the program's own code.
     if (std::string(outcome) == "killed" && exitCode != kKilledExitCode) outcome = "ended";
     Line("outcome", ended ? outcome : "timeout");
+    if (std::string(outcome) == "killed") Line("killed_at_ms", static_cast<long long>(killedAt));
     Line("exit_code", static_cast<long long>(exitCode));
     Line("elapsed_ms", static_cast<long long>(GetTickCount64() - start));
+    Line("watched_from_ms", static_cast<long long>(watchedFrom - start));
     answerer.Report();
     poker.Report();
     return ended ? 0 : 2;

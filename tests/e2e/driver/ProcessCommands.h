@@ -22,8 +22,8 @@ int HoldFileShared(const char* path, long long holdMs, const Installer* pressOkO
 
 struct UnattendedOptions {
     double timeoutSeconds = 60;
-    // TerminateProcess this many milliseconds after the installer was first
-    // seen; negative: never.
+    // TerminateProcess this many milliseconds after the installer started
+    // (at once when the driver comes later); negative: never.
     long long killAfterMs = -1;
     // Posts Enter, Esc and close requests to the progress dialog at random
     // moments drawn from this seed; zero: none.
@@ -33,7 +33,8 @@ struct UnattendedOptions {
 // Waits for the installer to start (or takes the one the harness started),
 // answers every message box it shows with OK, and reports how the process
 // ended (outcome=ended|killed|timeout|gone|not-started, exit_code as the full
-// 32-bit status, elapsed_ms, the boxes' texts, the pokes sent). At the limit
+// 32-bit status, elapsed_ms since the installer started and watched_from_ms,
+// when the driver began to watch, the boxes' texts, the pokes sent). At the limit
 // it says what the still running installer shows.
 int RunUnattended(const Installer& installer, const UnattendedOptions& options);
 
