@@ -21,19 +21,26 @@ fail() { echo "FAIL: $*" >&2; [[ -f $scratch/checker.log ]] && cat "$scratch/che
 
 "$run_in_wine" --prefix "$prefix" "$installer" &
 installer_pid=$!
-# The pause at each box leaves time for the second copy below.
-"$run_in_wine" --prefix "$prefix" "$checker" 3 >"$scratch/checker.log" 2>&1 &
+# The first box stays until the second copy below has ended, however long
+# that copy takes to start: the first copy is surely running meanwhile.
+drive_c="$("$run_in_wine" --prefix "$prefix" --drive-c)"
+rm -f "$drive_c/second-copy-ended"
+"$run_in_wine" --prefix "$prefix" "$checker" --hold-first-box-until 'C:\second-copy-ended' \
+  >"$scratch/checker.log" 2>&1 &
 checker_pid=$!
 
 for _ in $(seq 600); do
   grep -q '^box0 ' "$scratch/checker.log" && break
   kill -0 "$checker_pid" 2>/dev/null || break
+  kill -0 "$installer_pid" 2>/dev/null || { wait "$installer_pid"; fail "the installer ended (status $?) before its first box"; }
   sleep 0.1
 done
-grep -q '^box0 ' "$scratch/checker.log" || fail "the first failure box never came"
+grep -q '^box0 ' "$scratch/checker.log" ||
+  fail "the first failure box did not come within 60 s (the installer is $(kill -0 "$installer_pid" 2>/dev/null && echo "still running" || echo "no longer running"))"
 
-"$run_in_wine" --prefix "$prefix" "$installer"
+timeout -k 5 120 "$run_in_wine" --prefix "$prefix" "$installer"
 second_status=$?
+touch "$drive_c/second-copy-ended"
 [[ $second_status -eq 3 ]] || fail "a second copy ended with $second_status, expected 3"
 
 wait "$checker_pid"

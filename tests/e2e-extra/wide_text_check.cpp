@@ -3,14 +3,17 @@
 // failure boxes of an installation that finds no game. Presses OK on each box.
 // Prints one line per check and exits 0 only when every text is right.
 //
-//   wide_text_check.exe [SECONDS_TO_PAUSE_AT_EACH_BOX]
+//   wide_text_check.exe [--hold-first-box-until PATH] [SECONDS_TO_PAUSE_AT_EACH_BOX]
 //
 // With a pause, each box is first moved below the dialog, so that a screen
-// capture taken meanwhile shows both.
+// capture taken meanwhile shows both. With a path, the first box is left
+// standing until that file exists (at most two minutes), so that the
+// installer is surely still running while a script does something beside it.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -74,12 +77,27 @@ bool Check(const char* what, const std::wstring& got, const wchar_t* wanted) {
     return ok;
 }
 
+// Waits until the file at path exists; false after two minutes.
+bool WaitForFile(const char* path) {
+    for (int tries = 0; tries < 1200; ++tries) {
+        if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Each line must reach a script that watches for it while we wait.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const int pauseSeconds = argc > 1 ? std::atoi(argv[1]) : 0;
+    int next = 1;
+    const char* holdUntil = nullptr;
+    if (argc > next + 1 && std::strcmp(argv[next], "--hold-first-box-until") == 0) {
+        holdUntil = argv[next + 1];
+        next += 2;
+    }
+    const int pauseSeconds = argc > next ? std::atoi(argv[next]) : 0;
     std::printf("acp %u\n", GetACP());
 
     const HWND dialog = WaitFor(false, nullptr);
@@ -106,6 +124,10 @@ int main(int argc, char** argv) {
             GetWindowRect(dialog, &frame);
             SetWindowPos(box, nullptr, frame.left, frame.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             Sleep(static_cast<DWORD>(pauseSeconds) * 1000);
+        }
+        if (holdUntil && index == 1 && !WaitForFile(holdUntil)) {
+            std::printf("held the first box for two minutes, %s never came\n", holdUntil);
+            return 1;
         }
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         previous = box;

@@ -32,7 +32,7 @@ fail_run() { # code bar_pos specific-text [boxes-before...]
   press_ok
   expect_box "addonwarlord1 的安裝失敗($code)"
   press_ok
-  expect_exit "$installer_pid" "the installer" $((code % 256))
+  expect_exit "$installer_pid" "the installer" "$code"
   expect_no_installer_windows
 }
 

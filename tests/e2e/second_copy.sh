@@ -12,6 +12,7 @@ first_box="$(value_of box_hwnd)"
 
 start_installer
 expect_exit "$installer_pid" "the second copy" 3
+watch_installer "$first_pid"
 drive count-windows
 expect dialogs 1
 expect boxes 1

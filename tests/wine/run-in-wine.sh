@@ -3,7 +3,7 @@
 # ordinary user (as root, Wine ignores read-only files), in a prefix of its
 # own, with code page 950 and a fixed time zone, on a private X server.
 #
-#   run-in-wine.sh [--prefix NAME] [--with FILE]... [--] PROGRAM.exe [ARGS...]
+#   run-in-wine.sh [--prefix NAME] [--with FILE]... [--env NAME=VALUE]... [--] PROGRAM.exe [ARGS...]
 #   run-in-wine.sh [--prefix NAME] --reset             starts the prefix over from the template
 #   run-in-wine.sh [--prefix NAME] --wine-path PATH    prints PATH as the prefix sees it
 #   run-in-wine.sh [--prefix NAME] --documents         prints the documents folder (Unix path)
@@ -18,6 +18,11 @@
 # --reset        ends the prefix's programs and copies the template anew;
 #                run it alone, before starting anything in that prefix.
 # --with FILE    copies FILE next to the program.
+# --env NAME=VALUE  sets NAME for the program and the programs it starts;
+#                WINEDLLOVERRIDES is added to the usual overrides (e.g.
+#                shlwapi=d makes that DLL unavailable to the run). Wine takes
+#                the overrides from a process's Unix environment, so this is
+#                the way to give them to a program another one starts.
 # Files put into the prefix from outside must belong to the wine user
 # (see --owner: prints user:group).
 #
@@ -33,7 +38,7 @@ readonly wine_user="${AW_WINE_USER:-awtest}"
 readonly wine_tz="${AW_WINE_TZ:-CST-8}"
 readonly wine_locale="${AW_WINE_LOCALE:-zh_TW.UTF-8}"
 readonly wine_debug="${WINEDEBUG:--all}"
-readonly wine_dll_overrides="mscoree,mshtml=${AW_WINE_DLLOVERRIDES:+;$AW_WINE_DLLOVERRIDES}"
+wine_dll_overrides="mscoree,mshtml=${AW_WINE_DLLOVERRIDES:+;$AW_WINE_DLLOVERRIDES}"
 readonly template_dir="$root_dir/template"
 readonly lock_file="$root_dir/setup.lock"
 
@@ -114,11 +119,17 @@ stop_prefix() { # prefix_dir
 }
 
 # The template: a booted prefix whose per-user folders are real folders inside
-# the prefix (not links to HOME), so that a copy of it is self-contained.
+# the prefix (not links to HOME), so that a copy of it is self-contained, and
+# where a crash shows no dialog: Wine's crash dialog would keep a crashed
+# program alive until someone answers it, so that a test saw a hang; without
+# it the program ends at once with the exception's code as its status, and
+# Wine's debugger prints the crash report on the program's output.
 # A prefix belongs to the user's numeric id: one left by an earlier user of
-# the same name (on a reused /tmp) is not used.
+# the same name (on a reused /tmp) is not used; nor is one made by an older
+# version of these settings (the number after the id).
+readonly template_version=2
 prefix_is_ready() { # prefix_dir
-  [[ -f $1/ready && "$(cat "$1/ready")" == "$(id -u "$wine_user")" ]]
+  [[ -f $1/ready && "$(cat "$1/ready")" == "$(id -u "$wine_user") $template_version" ]]
 }
 
 ensure_template() {
@@ -131,6 +142,8 @@ ensure_template() {
     || die "wineboot failed: $(tail -5 "$root_dir/wineboot.log")"
   as_user_in "$template_dir" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >>"$root_dir/wineboot.log" 2>&1 || die "could not set Managed=N"
+  as_user_in "$template_dir" wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    </dev/null >>"$root_dir/wineboot.log" 2>&1 || die "could not set ShowCrashDialog=0"
   stop_prefix "$template_dir"
   local link
   for link in "$template_dir/wine/drive_c/users/$wine_user"/*; do
@@ -138,7 +151,7 @@ ensure_template() {
     rm "$link"
     setpriv --reuid="$wine_user" --regid="$wine_user" --init-groups mkdir "$link"
   done
-  id -u "$wine_user" >"$template_dir/ready"
+  echo "$(id -u "$wine_user") $template_version" >"$template_dir/ready"
 }
 
 main() {
@@ -147,6 +160,7 @@ main() {
   action_arg=""
   extra_files=()
   passed_env=()
+  given_env=()
   while [[ $# -gt 0 ]]; do
     case "$1" in
       --prefix) prefix_name="${2:?--prefix needs a name}"; shift 2 ;;
@@ -154,6 +168,11 @@ main() {
       --drive-c) action=drive-c; shift ;;
       --owner) action=owner; shift ;;
       --with) extra_files+=("$(realpath "${2:?--with needs a file}")"); shift 2 ;;
+      --env)
+        [[ ${2:-} =~ ^[A-Za-z_][A-Za-z0-9_]*= ]] || die "--env needs NAME=VALUE"
+        if [[ $2 == WINEDLLOVERRIDES=* ]]; then wine_dll_overrides+=";${2#WINEDLLOVERRIDES=}"
+        else given_env+=("$2"); fi
+        shift 2 ;;
       --wine-path) action=wine-path; action_arg="${2:?--wine-path needs a path}"; shift 2 ;;
       --documents) action=documents; shift ;;
       --stop) action=stop; shift ;;
@@ -170,6 +189,7 @@ main() {
   while IFS='=' read -r name _; do
     [[ $name =~ ^(GTEST_|AW_TEST_) ]] && passed_env+=("$name=${!name}")
   done < <(env)
+  passed_env+=("${given_env[@]}")
 
   mkdir -p "$root_dir"
   chmod 755 "$root_dir"

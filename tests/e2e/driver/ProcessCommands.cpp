@@ -3,14 +3,18 @@
 #include "DialogCommands.h"
 #include "InstallerWindows.h"
 #include "Report.h"
+#include "Waiting.h"
+#include "WindowQueries.h"
 
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace driver {
 namespace {
@@ -26,6 +30,7 @@ constexpr ULONGLONG kWindowScanMs = 10;
 constexpr ULONGLONG kRepressMs = 500;
 constexpr int kMaxPokeGapMs = 150;
 constexpr UINT kKilledExitCode = 99;
+constexpr double kTextReadSeconds = 5;
 
 struct Poke {
     const char* name;
@@ -78,7 +83,7 @@ public:
         if (box == nullptr) return;
         auto pressed = pressedAt_.find(box);
         if (pressed == pressedAt_.end()) {
-            texts_.push_back(DialogItemText(box, 0xFFFF));
+            texts_.push_back(ItemText(box, 0xFFFF, Deadline(kTextReadSeconds)));
             pressed = pressedAt_.emplace(box, 0).first;
         } else if (now - pressed->second < kRepressMs) {
             return;
@@ -90,28 +95,49 @@ public:
     void Report() const {
         Line("boxes", static_cast<long long>(texts_.size()));
         for (std::size_t i = 0; i < texts_.size(); ++i) {
-            HexLine(("box" + std::to_string(i + 1) + "_text_hex").c_str(), texts_[i]);
+            const std::string key = "box" + std::to_string(i + 1) + "_text_hex";
+            if (texts_[i]) HexLine(key.c_str(), *texts_[i]);
+            else Line(key.c_str(), "no-answer");
         }
     }
 
 private:
     std::map<HWND, ULONGLONG> pressedAt_;
-    std::vector<std::string> texts_;
+    std::vector<std::optional<std::string>> texts_;
 };
 
-// The installer's process, once it has shown up.
-UniqueHandle WaitForProcess(const std::string& exeName, double timeoutSeconds, DWORD& id) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000);
+constexpr DWORD kProcessRights = PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
+
+// The installer's process: the one the harness started, or the first of its
+// name to show up.
+UniqueHandle OpenInstaller(const Installer& installer, const Deadline& deadline, DWORD& id) {
+    if (installer.watched.Watching()) {
+        id = installer.watched.Id();
+        return UniqueHandle(OpenProcess(kProcessRights, FALSE, id));
+    }
     for (;;) {
-        const std::set<DWORD> ids = ProcessesNamed(exeName);
+        const std::set<DWORD> ids = ProcessesNamed(installer.exeName);
         if (!ids.empty()) {
             id = *ids.begin();
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-            if (process != nullptr) return UniqueHandle(process);
+            if (HANDLE process = OpenProcess(kProcessRights, FALSE, id)) return UniqueHandle(process);
         }
-        if (GetTickCount64() >= deadline) return nullptr;
+        if (deadline.Passed()) return nullptr;
         Sleep(kPollMs);
     }
+}
+
+// When the process started, on the tick counter: kill moments and the
+// elapsed time count from there, however late this driver came to watch it.
+ULONGLONG StartTick(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    const ULONGLONG tick = GetTickCount64();
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return tick;
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& time) {
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 10000;
+    };
+    const ULONGLONG age = ticks(now) > ticks(created) ? ticks(now) - ticks(created) : 0;
+    return age < tick ? tick - age : tick;
 }
 
 bool HasEnded(HANDLE process, DWORD waitMs) { return WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0; }
@@ -130,7 +156,7 @@ int HoldFile(const char* path) {
     for (;;) Sleep(INFINITE);
 }
 
-int HoldFileShared(const char* path, long long holdMs, const std::string& pressOkOf, double timeoutSeconds) {
+int HoldFileShared(const char* path, long long holdMs, const Installer* pressOkOf, double timeoutSeconds) {
     HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
@@ -140,7 +166,7 @@ int HoldFileShared(const char* path, long long holdMs, const std::string& pressO
     }
     UniqueHandle file(opened);
     Line("ready", 1);
-    if (!pressOkOf.empty() && PressOk(pressOkOf, timeoutSeconds) != 0) return 2;
+    if (pressOkOf && PressOk(*pressOkOf, timeoutSeconds) != 0) return 2;
     const ULONGLONG start = GetTickCount64();
     if (holdMs < 0) {
         for (;;) Sleep(INFINITE);
@@ -152,16 +178,19 @@ int HoldFileShared(const char* path, long long holdMs, const std::string& pressO
     return 0;
 }
 
-int RunUnattended(const std::string& exeName, const UnattendedOptions& options) {
+int RunUnattended(const Installer& installer, const UnattendedOptions& options) {
+    const Deadline deadline(options.timeoutSeconds);
     DWORD id = 0;
-    const UniqueHandle process = WaitForProcess(exeName, options.timeoutSeconds, id);
+    const UniqueHandle process = OpenInstaller(installer, deadline, id);
     if (!process) {
-        Line("outcome", "not-started");
+        Line("outcome", installer.watched.Watching() ? "gone" : "not-started");
+        installer.watched.Report();
         return 2;
     }
-    const std::set<DWORD> installer{id};
-    const ULONGLONG start = GetTickCount64();
-    const ULONGLONG deadline = start + static_cast<ULONGLONG>(options.timeoutSeconds * 1000);
+    const std::set<DWORD> processes{id};
+    const ULONGLONG start = StartTick(process.get());
+    const ULONGLONG watchedFrom = GetTickCount64();
+    ULONGLONG killedAt = 0;
     BoxAnswerer answerer;
     Poker poker(options.pokeSeed);
     ULONGLONG lastScan = 0;
@@ -174,25 +203,40 @@ int RunUnattended(const std::string& exeName, const UnattendedOptions& options) 
         const ULONGLONG now = GetTickCount64();
         if (options.killAfterMs >= 0 && now - start >= static_cast<ULONGLONG>(options.killAfterMs)) {
             TerminateProcess(process.get(), kKilledExitCode);
+            killedAt = now - start;
             outcome = "killed";
             break;
         }
-        if (now >= deadline) break;
+        if (deadline.Passed()) break;
         if (now - lastScan >= kWindowScanMs) {
             lastScan = now;
-            answerer.Answer(FindMessageBox(installer), now);
-            poker.MaybePoke(FindProgressDialog(installer), now);
+            answerer.Answer(FindMessageBox(processes), now);
+            poker.MaybePoke(FindProgressDialog(processes), now);
         }
         Sleep(kPollMs);
     }
+    if (std::string(outcome) == "timeout") {
+        // Still running at the limit: what it shows is the clue to where it stands.
+        Line("outcome", "timeout");
+        Line("waited_for", "the installer to end");
+        Line("waited_s", static_cast<long long>(options.timeoutSeconds));
+        Line("installer", "running");
+        ReportWindowsSeen(processes);
+        answerer.Report();
+        poker.Report();
+        return 2;
+    }
+    // A terminated process has ended once the system has torn it down.
     const bool ended = HasEnded(process.get(), static_cast<DWORD>(options.timeoutSeconds * 1000));
     DWORD exitCode = 0;
     GetExitCodeProcess(process.get(), &exitCode);
     // Ending on its own just before the termination keeps the program's own code.
     if (std::string(outcome) == "killed" && exitCode != kKilledExitCode) outcome = "ended";
     Line("outcome", ended ? outcome : "timeout");
+    if (std::string(outcome) == "killed") Line("killed_at_ms", static_cast<long long>(killedAt));
     Line("exit_code", static_cast<long long>(exitCode));
     Line("elapsed_ms", static_cast<long long>(GetTickCount64() - start));
+    Line("watched_from_ms", static_cast<long long>(watchedFrom - start));
     answerer.Report();
     poker.Report();
     return ended ? 0 : 2;

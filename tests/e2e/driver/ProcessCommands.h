@@ -3,6 +3,8 @@
 // sending its dialog keys and close requests.
 #pragma once
 
+#include "DialogCommands.h"
+
 #include <string>
 
 namespace driver {
@@ -16,21 +18,24 @@ int HoldFile(const char* path);
 // it open for `holdMs` milliseconds (negative: until killed), then closes it
 // and prints released=1 and held_ms. With `pressOkOf`, the installer's box is
 // answered with OK once the file is open, and the time starts from there.
-int HoldFileShared(const char* path, long long holdMs, const std::string& pressOkOf, double timeoutSeconds);
+int HoldFileShared(const char* path, long long holdMs, const Installer* pressOkOf, double timeoutSeconds);
 
 struct UnattendedOptions {
     double timeoutSeconds = 60;
-    // TerminateProcess this many milliseconds after the installer was first
-    // seen; negative: never.
+    // TerminateProcess this many milliseconds after the installer started
+    // (at once when the driver comes later); negative: never.
     long long killAfterMs = -1;
     // Posts Enter, Esc and close requests to the progress dialog at random
     // moments drawn from this seed; zero: none.
     unsigned pokeSeed = 0;
 };
 
-// Waits for the installer to start, answers every message box it shows with
-// OK, and reports how the process ended (outcome=ended|killed|timeout,
-// exit_code, elapsed_ms, the boxes' texts, the pokes sent).
-int RunUnattended(const std::string& exeName, const UnattendedOptions& options);
+// Waits for the installer to start (or takes the one the harness started),
+// answers every message box it shows with OK, and reports how the process
+// ended (outcome=ended|killed|timeout|gone|not-started, exit_code as the full
+// 32-bit status, elapsed_ms since the installer started and watched_from_ms,
+// when the driver began to watch, the boxes' texts, the pokes sent). At the limit
+// it says what the still running installer shows.
+int RunUnattended(const Installer& installer, const UnattendedOptions& options);
 
 }  // namespace driver

@@ -70,22 +70,29 @@ int WindowState(const std::string& windowClass, double timeoutSeconds, const std
     HWND main = WaitFor([&] { return FindWindowA(windowClass.c_str(), nullptr); }, timeoutSeconds);
     if (!main) {
         Line("window", "timeout");
+        Line("waited_for", "a window of the class " + windowClass);
+        Line("waited_s", static_cast<long long>(timeoutSeconds));
         return 2;
     }
     // Another process's ShowWindow and SetForegroundWindow reach this
     // window's thread as posted requests: wait until they have been handled.
     auto iconic = [&] { return std::string(IsIconic(main) ? "1" : "0"); };
     auto foreground = [&] { return std::string(RoleOf(GetForegroundWindow(), main)); };
-    WaitFor([&] {
-        const bool settled = (untilIconic.empty() || iconic() == untilIconic) &&
-                             (untilForeground.empty() || foreground() == untilForeground);
-        return settled ? main : nullptr;
-    }, timeoutSeconds);
-    Line("window", "found");
+    const bool settled = WaitFor([&] {
+        const bool now = (untilIconic.empty() || iconic() == untilIconic) &&
+                         (untilForeground.empty() || foreground() == untilForeground);
+        return now ? main : nullptr;
+    }, timeoutSeconds) != nullptr;
+    Line("window", settled ? "found" : "unsettled");
+    if (!settled) {
+        Line("waited_for", "the window " + windowClass + " to become iconic=" + untilIconic +
+                               " foreground=" + untilForeground);
+        Line("waited_s", static_cast<long long>(timeoutSeconds));
+    }
     Line("iconic", iconic());
     Line("foreground", foreground());
     Line("last_active_popup", RoleOf(GetLastActivePopup(main), main));
-    return 0;
+    return settled ? 0 : 2;
 }
 
 }  // namespace driver

@@ -12,8 +12,9 @@ namespace driver {
 int MakeWindow(const std::string& windowClass, bool minimised, bool withPopup);
 
 // Prints iconic=0|1 and foreground=main|popup|bystander|other|none, once
-// they are as expected (an empty expectation matches anything) or the
-// timeout has passed.
+// they are as expected (an empty expectation matches anything); when the
+// timeout passes first, prints them with window=unsettled and what it
+// waited for, and returns 2.
 int WindowState(const std::string& windowClass, double timeoutSeconds, const std::string& untilIconic,
                 const std::string& untilForeground);
 
