@@ -13,23 +13,18 @@
 #
 #   every_ending_told.sh CASE INSTALLER.exe E2E_DRIVER.exe [REMOVE_RESOURCE.exe]
 #   CASE: shell32 | shlwapi | comctl32 | gdi32 | user32 | damaged_copy
+# The debugger's channel, where the program leaves what a developer needs.
+export AW_E2E_WINEDEBUG="fixme-all,warn+debugstr"
 source "$(dirname "$0")/lib.sh"
 case_name="$1"
 shift
 remove_resource="${3:-}"
 e2e_begin "ending_$case_name" "$1" "$2"
 
-# A box that no dialog owns: the program's own failure before or without one.
-expect_unowned_box() { # utf8-text
-  drive wait-box "$hang_guard_seconds"
-  expect_text box_text "$1"
-  expect_text box_caption "$caption_text"
-  expect dialog none
-}
-
-expect_debug_line() { # pattern log
-  grep -q "addonwarlord1: $1" "$2" ||
-    fail "no debugger line '$1': $(grep -i debugstr "$2" | head -5)"
+expect_debug_line() { # pattern [log]
+  local log="${2:-$scratch/installer-$installer_runs.wine}"
+  grep -q "addonwarlord1: $1" "$log" ||
+    fail "no debugger line '$1': $(grep -i debugstr "$log" | head -5)"
 }
 
 expect_nothing_written() {
@@ -47,24 +42,36 @@ set_up_demo_game base
 start_stand_in AW_KEEP_DESKTOP_UP
 case "$case_name" in
   shell32|shlwapi)
-    log="$scratch/installer.log"
-    AW_WINE_DLLOVERRIDES="$case_name=d" WINEDEBUG=warn+debugstr start_installer 2>"$log"
-    expect_unowned_box "無法載入 Windows 的系統元件"
+    installer_env=("WINEDLLOVERRIDES=$case_name=d")
+    start_installer
+    expect_lone_box "無法載入 Windows 的系統元件"
     press_ok
-    expect_unowned_box "addonwarlord1 的安裝失敗(504)"
+    expect_lone_box "addonwarlord1 的安裝失敗(504)"
     press_ok
-    expect_exit "$installer_pid" "the installer" $((504 % 256))
+    expect_exit "$installer_pid" "the installer" 504
     expect_no_installer_windows
     # Wine's shell32 needs shlwapi: without it, shell32 is the first to fail.
-    expect_debug_line "\\(shell32\\|$case_name\\).dll could not be loaded (error [0-9]*)" "$log"
+    expect_debug_line "\\(shell32\\|$case_name\\).dll could not be loaded (error [0-9]*)"
     expect_nothing_written
     ;;
-  comctl32|gdi32|user32)
-    log="$scratch/installer.log"
-    AW_WINE_DLLOVERRIDES="$case_name=d" WINEDEBUG=warn+debugstr start_installer 2>"$log"
-    expect_exit "$installer_pid" "the installer" $((504 % 256))
+  comctl32)
+    installer_env=("WINEDLLOVERRIDES=comctl32=d")
+    start_installer
+    expect_exit "$installer_pid" "the installer" 504
+    expect_debug_line "comctl32.dll could not be loaded (error [0-9]*)"
+    expect_nothing_written
+    ;;
+  gdi32|user32)
+    # The driver's launcher needs user32 itself: the installer is started
+    # alone, and the status is what the shell sees of it.
+    log="$scratch/alone.wine"
+    AW_WINE_DLLOVERRIDES="$case_name=d" WINEDEBUG="$AW_E2E_WINEDEBUG" "$run_in_wine" --prefix "$prefix" \
+      "$installer" 2>"$log" &
+    alone_pid=$!
+    background_pids+=("$alone_pid")
+    expect_exit "$alone_pid" "the installer" $((504 % 256))
     # gdi32 missing takes user32 with it.
-    expect_debug_line "\\(comctl32\\|user32\\).dll could not be loaded (error [0-9]*)" "$log"
+    expect_debug_line "user32.dll could not be loaded (error [0-9]*)" "$log"
     expect_nothing_written
     ;;
   damaged_copy)
@@ -76,14 +83,13 @@ case "$case_name" in
     # The dialog template, 102.
     wine_run "$remove_resource" 'C:\damaged\'"$exe_name" 5 102 || fail "could not damage the copy"
     installer="$damaged_dir/$exe_name"
-    log="$scratch/installer.log"
-    WINEDEBUG=warn+debugstr start_installer 2>"$log"
-    expect_unowned_box "無法顯示安裝視窗"
+    start_installer
+    expect_lone_box "無法顯示安裝視窗"
     press_ok
-    expect_unowned_box "addonwarlord1 的安裝失敗(503)"
+    expect_lone_box "addonwarlord1 的安裝失敗(503)"
     press_ok
-    expect_exit "$installer_pid" "the installer" $((503 % 256))
-    expect_debug_line "the progress dialog could not be made (error [0-9]*)" "$log"
+    expect_exit "$installer_pid" "the installer" 503
+    expect_debug_line "the progress dialog could not be made (error [0-9]*)"
     expect_nothing_written
     ;;
   *) fail "unknown case $case_name" ;;
