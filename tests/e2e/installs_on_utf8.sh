@@ -35,12 +35,5 @@ folders_outside_documents >"$scratch/folders_before"
 
 install_as_player "將安裝碧潮紀行 本體專用資料。"
 
-for size in L M S; do expect_patched_archive "$size"; done
-cmp "$repo_root/resources/payload/record_base.bin" "$game_data/EDIT/BUSHOU/addonwarlord1.77B" ||
-  fail "record file differs from the payload"
-expect_files_in_game_data EDIT/BUSHOU/addonwarlord1.77B GRP/EDIT_KAO_L.V77 GRP/EDIT_KAO_M.V77 GRP/EDIT_KAO_S.V77
-expect_read_only "$game_data/EDIT/BUSHOU/addonwarlord1.77B" "$game_data"/GRP/EDIT_KAO_?.V77
-folders_outside_documents >"$scratch/folders_after"
-diff "$scratch/folders_before" "$scratch/folders_after" >&2 ||
-  fail "folders appeared or went outside the documents folder"
+expect_base_edition_inside_documents
 echo "PASS"
