@@ -1,17 +1,19 @@
 #include "install/PathCharacters.h"
 
+#include "platform/AnsiCharacters.h"
+
 namespace {
 
 // Byte offsets of the backslashes that are characters of their own; false
-// when the text ends inside a character.
+// when some bytes form no character (half of one at the end; in UTF-8 also
+// a cut or invalid sequence): Windows would read such a name as another one.
 bool FindBackslashes(const platform::AnsiCodePage& codePage, const std::string& path,
                      std::vector<std::size_t>* backslashes) {
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(path[i]))) {
-            if (++i == path.size()) return false;
-        } else if (path[i] == '\\') {
-            backslashes->push_back(i);
-        }
+    for (std::size_t i = 0; i < path.size();) {
+        const platform::AnsiCharacter character = platform::CharacterAt(codePage, path, i);
+        if (!character.whole) return false;
+        if (character.length == 1 && path[i] == '\\') backslashes->push_back(i);
+        i += character.length;
     }
     return true;
 }
@@ -32,8 +34,8 @@ std::size_t AfterBackslash(const std::vector<std::size_t>& backslashes, std::siz
 
 std::size_t RootLength(const std::string& path, const std::vector<std::size_t>& backslashes) {
     const std::size_t whole = path.size();
-    // Each prefix tested here is ASCII, and ASCII bytes are never lead bytes,
-    // so it begins on a character boundary.
+    // Each prefix tested here is ASCII, and an ASCII byte is never the first
+    // byte of a longer character, so it begins on a character boundary.
     if (StartsWith(path, "\\\\?\\UNC\\")) return AfterBackslash(backslashes, 8, 2, whole);
     if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\")) {
         const bool drive = path.size() >= 6 && IsDriveLetter(path[4]) && path[5] == ':';

@@ -3,7 +3,9 @@
 //
 // In code pages 950, 936 and 932 the second byte of many characters is 0x5C,
 // the backslash: 許 is B3 5C in Big5. Windows reads a name as characters, so
-// such a byte separates nothing, and neither may we.
+// such a byte separates nothing, and neither may we. In UTF-8 every 0x5C byte
+// is a backslash, but a sequence that is cut or invalid is read as another
+// character.
 #pragma once
 
 #include "platform/Platform.h"
@@ -24,6 +26,7 @@ struct PathLayout {
     bool endsWithBackslash = false;
 };
 
-// nullopt when `path` ends with a lead byte: half a character names nothing,
-// and cutting it off would name another folder.
+// nullopt when bytes of `path` form no character: a lead byte at the end, or
+// in UTF-8 a cut or invalid sequence anywhere. Half a character names
+// nothing, and cutting it off would name another folder.
 std::optional<PathLayout> LayOutPath(const platform::AnsiCodePage& codePage, const std::string& path);

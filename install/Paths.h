@@ -22,12 +22,12 @@ extern const char* const FaceArchiveSourcePaths[kFaceArchiveCount];
 
 // The documents folder with a trailing backslash; empty when it cannot be
 // determined, when its name cannot be written in the system's code page, or
-// when it ends with half a character.
+// when its bytes do not read as whole characters.
 void GetDocumentsRoot(std::string& text);
 // Creates every missing folder below the path's root (a drive or a share)
 // whose name ends with a backslash character in it. 1 on success, 0 for a
-// path over 260 bytes, one that ends with half a character, or a folder that
-// could not be created.
+// path over 260 bytes, one whose bytes do not read as whole characters, or a
+// folder that could not be created.
 int CreateDirectoryChain(const char* path);
 // Step 2: makes sure the record folder exists. Without a usable documents
 // folder it posts kErrorDocumentsFolder and returns 0; otherwise 1, also when

@@ -46,10 +46,15 @@ constexpr std::uint32_t kErrorHandleDiskFull = 39;
 constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorFilenameTooLong = 206;
 constexpr std::uint32_t kErrorMoreData = 234;
+constexpr std::uint32_t kErrorInvalidFlags = 1004;
 constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
+
+constexpr std::uint32_t kWcErrInvalidChars = 0x80;
+constexpr std::uint32_t kWcNoBestFitChars = 0x400;
 
 constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 constexpr std::uint32_t kKeyRead = 0x20019;
@@ -127,13 +132,21 @@ struct CalendarTime {
 };
 
 // The system's ANSI code page, in which every name the installer passes is
-// written: its number and the bytes that begin a two-byte character (none in
-// a single-byte code page). A lead byte and the byte after it are one
+// written: its number and how its bytes form characters.
+//
+// In a double-byte code page a lead byte and the byte after it are one
 // character, whatever that second byte is: in code pages 950, 936 and 932 it
-// may be 0x5C, the backslash, which then separates nothing.
+// may be 0x5C, the backslash, which then separates nothing. A single-byte
+// code page has no lead bytes.
+//
+// In UTF-8 (the system option "use Unicode UTF-8 for worldwide language
+// support") a character is one to four bytes, and every byte of a longer one
+// is 0x80 or above: a 0x5C byte is always a backslash. It has no lead bytes
+// of the double-byte kind.
 struct AnsiCodePage {
     std::uint32_t number = 0;
     bool leadBytes[256] = {};
+    bool utf8 = false;
 
     bool IsLeadByte(unsigned char byte) const { return leadBytes[byte]; }
 };
@@ -186,15 +199,30 @@ public:
     // The current user's documents folder (CSIDL_PERSONAL) as the shell
     // reports it, in the ANSI code page, written into `buffer` (260 bytes,
     // zero-terminated); Windows reports it without a trailing backslash.
-    // False when the shell could not give it, or when its name cannot be
+    // The shell's UTF-16 name is converted as platform/AnsiConversion.h says.
+    // False when the shell could not give it, when its name cannot be
     // written in the ANSI code page (kErrorNoUnicodeTranslation): a name with
-    // a stand-in character would lead somewhere else. `buffer` is then
+    // a stand-in character would lead somewhere else, or when it takes more
+    // than 259 bytes there (kErrorInsufficientBuffer). `buffer` is then
     // unspecified.
     virtual bool GetPersonalFolderPath(char (&buffer)[260]) = 0;
 
     // --- Code page ----------------------------------------------------------
     // GetACP and GetCPInfo(CP_ACP). False when the system could not tell.
     virtual bool GetAnsiCodePage(AnsiCodePage* codePage) = 0;
+    // WideCharToMultiByte(CP_ACP, flags, text, -1, buffer, size, nullptr,
+    // usedDefault): the zero-terminated UTF-16 `text` in the ANSI code page.
+    // Returns the bytes written, the terminator included; 0 on failure
+    // (kErrorInsufficientBuffer when `size` is too small). Windows' rules for
+    // the arguments hold: in UTF-8 the flags may only be 0 or
+    // kWcErrInvalidChars (else kErrorInvalidFlags) and `usedDefault` must be
+    // null (else kErrorInvalidParameter); kWcErrInvalidChars belongs to UTF-8
+    // alone (kErrorInvalidFlags elsewhere). Without that flag UTF-8 writes an
+    // unpaired surrogate as U+FFFD; with it the call fails with
+    // kErrorNoUnicodeTranslation. Another code page writes a character it
+    // lacks as '?' and sets `*usedDefault`.
+    virtual int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
+                               bool* usedDefault) = 0;
 
     // --- File system by name ------------------------------------------------
     virtual bool PathFileExists(const char* path) = 0;

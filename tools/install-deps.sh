@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, as root, and
-# generates the zh_TW.UTF-8 locale, without which Wine runs with code page
-# 1252 instead of 950 and says nothing. Does nothing (and reaches no network)
-# when everything is present already.
+# generates the locales that give Wine its code pages: zh_TW.UTF-8 for 950
+# and hi_IN.UTF-8 for 65001 (UTF-8, a language without an ANSI code page of
+# its own). Without them Wine runs with code page 1252 and says nothing. Does
+# nothing (and reaches no network) when everything is present already.
 set -euo pipefail
 
 packages=(
@@ -13,7 +14,8 @@ packages=(
   git openssl osslsigncode unzip
 )
 
-readonly wine_locale="zh_TW.UTF-8"
+# Each as LANGUAGE_TERRITORY; all of them UTF-8 on the Linux side.
+readonly wine_locales=(zh_TW hi_IN)
 
 install_packages() {
   local missing=() package
@@ -34,18 +36,18 @@ install_packages() {
 }
 
 # `locale -a` spells UTF-8 as "utf8".
-has_locale() { locale -a 2>/dev/null | grep -qix "zh_TW.utf8"; }
+has_locale() { locale -a 2>/dev/null | grep -qix "$1.utf8"; }
 
-generate_locale() {
-  has_locale && return
+generate_locale() { # language_territory
+  has_locale "$1" && return
   if [[ $(id -u) -ne 0 ]]; then
-    echo "install-deps: the locale $wine_locale is missing (run this as root to generate it)" >&2
+    echo "install-deps: the locale $1.UTF-8 is missing (run this as root to generate it)" >&2
     exit 1
   fi
-  echo "install-deps: generating the locale $wine_locale"
-  localedef -i zh_TW -f UTF-8 "$wine_locale"
-  has_locale || { echo "install-deps: the locale $wine_locale could not be generated" >&2; exit 1; }
+  echo "install-deps: generating the locale $1.UTF-8"
+  localedef -i "$1" -f UTF-8 "$1.UTF-8"
+  has_locale "$1" || { echo "install-deps: the locale $1.UTF-8 could not be generated" >&2; exit 1; }
 }
 
 install_packages
-generate_locale
+for locale_name in "${wine_locales[@]}"; do generate_locale "$locale_name"; done

@@ -1,5 +1,7 @@
 #include "platform/fake/FakePath.h"
 
+#include "platform/AnsiCharacters.h"
+
 #include <vector>
 
 namespace platform::fake::detail {
@@ -22,10 +24,10 @@ AnsiCodePage CodePageWithLeadBytes(std::uint32_t number, std::initializer_list<s
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Bytes of the character that starts at `i`; a lead byte at the very end
-// stands alone.
+// Bytes of the character that starts at `i`; bytes that form no character
+// count as far as they belong together.
 std::size_t CharacterLength(const AnsiCodePage& codePage, const std::string& text, std::size_t i) {
-    return codePage.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    return CharacterAt(codePage, text, i).length;
 }
 
 bool IsForbiddenInName(char c) {
@@ -58,13 +60,21 @@ bool EndsWithSeparator(const AnsiCodePage& codePage, const std::string& path) {
     return lastWasSeparator;
 }
 
-bool EndsWithLoneLeadByte(const AnsiCodePage& codePage, const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 == text.size()) return true;
-        i += CharacterLength(codePage, text, i);
+// In UTF-8 Windows reads bytes that form no character as U+FFFD, the
+// replacement character: such names are valid, and two names that differ
+// only there are the same name.
+std::string WithReplacementCharacters(const AnsiCodePage& codePage, const std::string& text) {
+    std::string replaced;
+    for (std::size_t i = 0; i < text.size();) {
+        const AnsiCharacter character = CharacterAt(codePage, text, i);
+        if (character.whole) {
+            replaced.append(text, i, character.length);
+        } else {
+            replaced += "\xEF\xBF\xBD";
+        }
+        i += character.length;
     }
-    return false;
+    return replaced;
 }
 
 bool HasForbiddenCharacter(const AnsiCodePage& codePage, const std::string& name) {
@@ -135,6 +145,11 @@ std::optional<AnsiCodePage> KnownCodePage(std::uint32_t number) {
     case 950: return CodePageWithLeadBytes(950, {{0x81, 0xFE}});
     case 936: return CodePageWithLeadBytes(936, {{0x81, 0xFE}});
     case 932: return CodePageWithLeadBytes(932, {{0x81, 0x9F}, {0xE0, 0xFC}});
+    case 65001: {
+        AnsiCodePage utf8 = CodePageWithLeadBytes(65001, {});
+        utf8.utf8 = true;
+        return utf8;
+    }
     default: return std::nullopt;
     }
 }
@@ -153,10 +168,14 @@ std::string FoldCase(const std::string& text) { return FoldCase(*KnownCodePage(9
 
 std::uint32_t ResolvePath(const AnsiCodePage& codePage, const char* path, ResolvedPath* out) {
     if (path == nullptr || *path == '\0') return win::kErrorPathNotFound;
-    const std::string given(path);
+    std::string given(path);
     if (given.size() >= kMaxPath) return win::kErrorFilenameTooLong;
-    // Windows reads the names as characters: half of one is no name.
-    if (EndsWithLoneLeadByte(codePage, given)) return kErrorInvalidName;
+    if (codePage.utf8) {
+        given = WithReplacementCharacters(codePage, given);
+    } else if (!IsWholeCharacters(codePage, given)) {
+        // Windows reads the names as characters: half of one is no name.
+        return kErrorInvalidName;
+    }
     AbsolutePath absolute;
     if (const std::uint32_t error = MakeAbsolute(codePage, given, &absolute)) return error;
 

@@ -5,6 +5,7 @@
 // Windows turns an ANSI name into UTF-16 before it looks at it, so a
 // separator is a backslash character, never the second byte of a double-byte
 // character (0x5C is a valid trail byte in code pages 950, 936 and 932).
+// Case folds for ASCII letters only, in every code page.
 #pragma once
 
 #include "platform/Platform.h"
@@ -29,12 +30,13 @@ constexpr std::size_t kMaxPath = 260;
 extern const char kWorkingFolder[];
 
 // The code pages the double knows: 1252 (single-byte), 950, 936 and 932, with
-// the lead-byte ranges GetCPInfo reports for them.
+// the lead-byte ranges GetCPInfo reports for them, and 65001 (UTF-8).
 std::optional<AnsiCodePage> KnownCodePage(std::uint32_t number);
 
 // Resolves `path` as Win32 does before it asks the file system. Returns 0, or the
 // Win32 error for a path that cannot name a file (3, 53, 123, 206); a path
-// that ends with half a character is an invalid name (123).
+// that ends with half a character is an invalid name (123). In UTF-8, bytes
+// that form no character are read as U+FFFD, as Windows reads them.
 std::uint32_t ResolvePath(const AnsiCodePage& codePage, const char* path, ResolvedPath* out);
 
 // Bytes of the root of a resolved key: 3 for "C:\", the whole "\\srv\share\" for a share.

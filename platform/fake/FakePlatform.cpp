@@ -12,7 +12,7 @@ namespace platform::fake {
 namespace {
 const char* const kOpNames[] = {
     "RegOpenKeyEx", "RegQueryValueEx", "RegCloseKey",
-    "GetPersonalFolderPath", "GetAnsiCodePage",
+    "GetPersonalFolderPath", "GetAnsiCodePage", "WideCharToAnsi",
     "PathFileExists", "GetFileAttributes", "SetFileAttributes", "CreateDirectory", "CopyFile", "MoveFileEx",
     "DeleteFile",
     "CreateFile", "ReadFile", "WriteFile", "SetFilePointerEx", "GetFileSizeEx", "GetFileTime", "FlushFileBuffers",

@@ -35,7 +35,7 @@ class DurabilityModel;
 // Every operation of the Platform interface, for counting and faults.
 enum class Op {
     RegOpenKeyEx, RegQueryValueEx, RegCloseKey,
-    GetPersonalFolderPath, GetAnsiCodePage,
+    GetPersonalFolderPath, GetAnsiCodePage, WideCharToAnsi,
     PathFileExists, GetFileAttributes, SetFileAttributes, CreateDirectory, CopyFile, MoveFileEx,
     DeleteFile,
     CreateFile, ReadFile, WriteFile, SetFilePointerEx, GetFileSizeEx, GetFileTime, FlushFileBuffers,
@@ -120,21 +120,27 @@ public:
     // Opening this key with any access beyond `allowedAccess` fails with error 5.
     void RestrictKeyAccess(const std::string& keyPath, std::uint32_t allowedAccess);
 
-    // The system's ANSI code page: 1252, 950 (the start), 936 or 932. Names
-    // split and compare by its characters, as Windows reads them. Other
-    // numbers are a bug in the test and change nothing. Set it before the
-    // scene: Windows stores names as characters, the double as the bytes it
-    // was given.
+    // The system's ANSI code page: 1252, 950 (the start), 936, 932 or 65001
+    // (UTF-8). Names split and compare by its characters, as Windows reads
+    // them. Other numbers are a bug in the test and change nothing. Set it
+    // before the scene: Windows stores names as characters, the double as the
+    // bytes it was given.
     void SetAnsiCodePage(std::uint32_t number);
 
-    // Documents folder; nullopt makes the lookup fail. It starts as
-    // "C:\\Users\\Player\\Documents", which exists; a folder set here is
-    // reported whether or not it exists. The shell reports it as Windows
-    // does, without a trailing backslash (a drive root keeps its own), or
-    // with `withBackslash` as Wine's shell does.
+    // Documents folder, as bytes of the code page; nullopt makes the lookup
+    // fail. It starts as "C:\\Users\\Player\\Documents", which exists; a
+    // folder set here is reported whether or not it exists. The shell reports
+    // it as Windows does, without a trailing backslash (a drive root keeps its
+    // own), or with `withBackslash` as Wine's shell does. The lookup still
+    // holds the conversion's arguments to Windows' rules for the code page.
     void SetPersonalFolder(std::optional<std::string> path, bool withBackslash = false);
-    // A documents folder whose name has characters the ANSI code page lacks:
-    // the lookup fails with kErrorNoUnicodeTranslation, as the Win32 platform's does.
+    // The same, in UTF-16 as the shell holds it: the lookup converts it as
+    // WideCharToAnsi does, so only UTF-8 and ASCII names come through whole
+    // (platform/fake/FakeConversion.h).
+    void SetPersonalFolderName(std::u16string name, bool withBackslash = false);
+    // A documents folder whose name holds an unpaired surrogate, which no
+    // code page can write: with the arguments platform/AnsiConversion.h
+    // chooses, the lookup fails with kErrorNoUnicodeTranslation.
     void SetPersonalFolderWithoutAnsiName();
 
     // File system. Paths are absolute ("C:\\a\\b"); a trailing backslash on a
@@ -270,6 +276,8 @@ public:
     long RegCloseKey(RegKey key) override;
     bool GetPersonalFolderPath(char (&buffer)[260]) override;
     bool GetAnsiCodePage(AnsiCodePage* codePage) override;
+    int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
+                       bool* usedDefault) override;
     bool PathFileExists(const char* path) override;
     std::uint32_t GetFileAttributes(const char* path) override;
     bool SetFileAttributes(const char* path, std::uint32_t attributes) override;

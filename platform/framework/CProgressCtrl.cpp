@@ -4,12 +4,6 @@
 
 namespace platform {
 
-Window CProgressCtrl::Detach() {
-    const Window window = window_;
-    window_ = 0;
-    return window;
-}
-
 void CProgressCtrl::SetRange(int low, int high) {
     const auto packed = (static_cast<std::uint32_t>(high & 0xFFFF) << 16) | static_cast<std::uint32_t>(low & 0xFFFF);
     Os().SendMessage(window_, win::kPbmSetRange, 0, static_cast<std::intptr_t>(packed));

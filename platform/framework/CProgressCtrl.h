@@ -8,7 +8,6 @@ namespace platform {
 class CProgressCtrl {
 public:
     void Attach(Window window) { window_ = window; }
-    Window Detach();
     Window GetSafeHwnd() const { return window_; }
 
     // The control keeps 16-bit bounds.

@@ -21,6 +21,8 @@ public:
 
     bool GetPersonalFolderPath(char (&buffer)[260]) override;
     bool GetAnsiCodePage(AnsiCodePage* codePage) override;
+    int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
+                       bool* usedDefault) override;
 
     bool PathFileExists(const char* path) override;
     std::uint32_t GetFileAttributes(const char* path) override;

@@ -1,3 +1,4 @@
+#include "platform/AnsiConversion.h"
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -38,11 +39,12 @@ bool Win32Platform::GetPersonalFolderPath(char (&buffer)[260]) {
         win32::RecordLastError();
         return false;
     }
-    BOOL usedDefault = FALSE;
-    const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, buffer, 260, nullptr,
-                                            &usedDefault);
-    if (bytes == 0) {
-        win32::RecordLastError();
+    AnsiCodePage codePage;
+    if (!GetAnsiCodePage(&codePage)) return false;
+    const AnsiNameConversion conversion = AnsiNameConversionFor(codePage);
+    bool usedDefault = false;
+    if (WideCharToAnsi(reinterpret_cast<const char16_t*>(wide), conversion.flags, buffer, sizeof buffer,
+                       conversion.reportsStandIns ? &usedDefault : nullptr) == 0) {
         return false;
     }
     if (usedDefault) {

@@ -43,7 +43,6 @@ bool IsRedirectedAssembly(const char* name) {
 
 void RestrictDllSearchToSystemFolder() {
     using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
-    using SetSearchPathModeFunction = BOOL WINAPI(DWORD);
     using SetDllDirectoryFunction = BOOL WINAPI(LPCWSTR);
 
     if (auto* setDefault = KernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories")) {
@@ -52,11 +51,6 @@ void RestrictDllSearchToSystemFolder() {
     // Takes the current folder out of the search of loads that still use
     // the classic order (every load on a system without the call above).
     if (auto* setDllDirectory = KernelFunction<SetDllDirectoryFunction>("SetDllDirectoryW")) setDllDirectory(L"");
-    // SearchPath (used to find programs as well as DLLs) looks in the current
-    // folder last instead of first.
-    if (auto* setSearchMode = KernelFunction<SetSearchPathModeFunction>("SetSearchPathMode")) {
-        setSearchMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
-    }
 }
 
 HMODULE LoadSystemLibrary(const char* name) {

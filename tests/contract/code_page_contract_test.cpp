@@ -1,6 +1,9 @@
 // Names in the system's ANSI code page are read as characters: the second
 // byte of a double-byte character may be 0x5C, the backslash, and then
-// separates nothing; case is folded only for single-byte letters.
+// separates nothing; case is folded only for single-byte letters. In UTF-8
+// every 0x5C byte separates, and bytes that form no character read as
+// U+FFFD. Converting UTF-16 into the code page follows Windows' rules for
+// the arguments, which Wine does not enforce.
 #include "tests/contract/ContractFixture.h"
 
 #include <ostream>
@@ -72,6 +75,120 @@ INSTANTIATE_TEST_SUITE_P(
                       CodePageNames{936, "\x81\x5C", "\x81\x61", "\x81\x41"},  // 乗; 乤 and 丄
                       CodePageNames{932, "\x95\x5C", "\x83\x61", "\x83\x41"}), // 表; ヂ and ア
     [](const auto& info) { return std::to_string(info.param.codePage); });
+
+// Conversion into a code page other than UTF-8, with the arguments the
+// documents-folder lookup uses there. The double writes only ASCII in these
+// code pages, so the cases keep to ASCII and to what no code page can write.
+class NonUtf8ConversionContract : public PlatformContract, public ::testing::WithParamInterface<std::uint32_t> {
+protected:
+    void SetUp() override {
+        PlatformContract::SetUp();
+        if (!env().UseAnsiCodePage(GetParam())) GTEST_SKIP() << "the system's code page is not " << GetParam();
+    }
+};
+
+TEST_P(NonUtf8ConversionContract, ReportsACharacterItLacksAsAStandIn) {
+    char buffer[16] = {};
+    bool usedDefault = true;
+    EXPECT_EQ(5, os().WideCharToAnsi(u"C:\\a", kWcNoBestFitChars, buffer, sizeof buffer, &usedDefault));
+    EXPECT_EQ(std::string(buffer), "C:\\a");
+    EXPECT_FALSE(usedDefault);
+
+    // An unpaired surrogate is no character of any code page.
+    EXPECT_EQ(3, os().WideCharToAnsi(u"a\xD800", kWcNoBestFitChars, buffer, sizeof buffer, &usedDefault));
+    EXPECT_EQ(std::string(buffer), "a?");
+    EXPECT_TRUE(usedDefault);
+
+    EXPECT_EQ(0, os().WideCharToAnsi(u"abcd", kWcNoBestFitChars, buffer, 4, &usedDefault));
+    EXPECT_EQ(kErrorInsufficientBuffer, os().LastError());
+}
+
+TEST_P(NonUtf8ConversionContract, RefusesTheFlagThatBelongsToUtf8) {
+    if (env().UnderWine()) GTEST_SKIP() << "Wine accepts WC_ERR_INVALID_CHARS in every code page";
+    char buffer[16] = {};
+    EXPECT_EQ(0, os().WideCharToAnsi(u"a", kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
+    EXPECT_EQ(kErrorInvalidFlags, os().LastError());
+}
+
+INSTANTIATE_TEST_SUITE_P(AnsiCodePages, NonUtf8ConversionContract, ::testing::Values(1252u, 950u, 936u, 932u),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+// UTF-8 as the system's code page (the option "use Unicode UTF-8 for
+// worldwide language support").
+class Utf8CodePageContract : public PlatformContract {
+protected:
+    void SetUp() override {
+        PlatformContract::SetUp();
+        if (!env().UseAnsiCodePage(65001)) GTEST_SKIP() << "the system's code page is not 65001";
+    }
+};
+
+const std::string kXuGong = "\xE8\xA8\xB1\xE5\x8A\x9F";  // 許功
+const std::string kXu = "\xE8\xA8\xB1";                     // 許
+
+TEST_F(Utf8CodePageContract, HasNoLeadBytes) {
+    platform::AnsiCodePage codePage;
+    ASSERT_TRUE(os().GetAnsiCodePage(&codePage));
+    EXPECT_EQ(65001u, codePage.number);
+    EXPECT_TRUE(codePage.utf8);
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        EXPECT_FALSE(codePage.IsLeadByte(static_cast<unsigned char>(byte))) << byte;
+    }
+}
+
+TEST_F(Utf8CodePageContract, EveryBackslashByteSeparatesAndOnlyAsciiLettersFold) {
+    ASSERT_TRUE(os().CreateDirectory(Path(kXuGong).c_str())) << "error " << os().LastError();
+    ASSERT_TRUE(os().CreateDirectory(Path(kXuGong + "\\" + kXu).c_str()));
+    ASSERT_TRUE(MakeFile(kXuGong + "\\" + kXu + "\\f" + kXu + ".bin", kData));
+
+    EXPECT_EQ(kData, Content(kXuGong + "\\" + kXu + "\\F" + kXu + ".BIN"));
+    EXPECT_NE(0u, os().GetFileAttributes(Path(kXuGong + "\\").c_str()) & kFileAttributeDirectory);
+    EXPECT_FALSE(os().PathFileExists(Path(kXuGong + kXu).c_str()));
+}
+
+// Windows reads them as U+FFFD: names that differ only there are one name.
+TEST_F(Utf8CodePageContract, BytesThatFormNoCharacterReadAsAReplacementCharacter) {
+    ASSERT_TRUE(MakeFile("a\xFF" "b", kData));
+    EXPECT_EQ(kData, Content("a\xFE" "b"));
+    EXPECT_EQ(kData, Content("a\xEF\xBF\xBD" "b"));
+
+    ASSERT_TRUE(MakeFile("c" + kXu.substr(0, 2), kData)) << "a character cut at the end";
+    EXPECT_EQ(kData, Content("c\xEF\xBF\xBD"));
+    EXPECT_FALSE(os().PathFileExists(Path("c").c_str()));
+}
+
+// With the arguments the documents-folder lookup uses in UTF-8.
+TEST_F(Utf8CodePageContract, WritesEveryCharacterButAnUnpairedSurrogate) {
+    char buffer[32] = {};
+    EXPECT_EQ(14, os().WideCharToAnsi(u"C:\\\u8A31\u529F\xD83D\xDE00", kWcErrInvalidChars, buffer, sizeof buffer,
+                                      nullptr));
+    EXPECT_EQ(std::string(buffer), "C:\\" + kXuGong + "\xF0\x9F\x98\x80");
+
+    for (const char16_t* unpaired : {u"a\xD800z", u"a\xDC00z", u"a\xDE00\xD83D"}) {
+        EXPECT_EQ(0, os().WideCharToAnsi(unpaired, kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
+        EXPECT_EQ(kErrorNoUnicodeTranslation, os().LastError());
+    }
+    EXPECT_EQ(6, os().WideCharToAnsi(u"a\xD800z", 0, buffer, sizeof buffer, nullptr))
+        << "without the flag it stands in as U+FFFD";
+    EXPECT_EQ(std::string(buffer), "a\xEF\xBF\xBDz");
+
+    EXPECT_EQ(0, os().WideCharToAnsi(u"\u8A31\u529F", kWcErrInvalidChars, buffer, 6, nullptr));
+    EXPECT_EQ(kErrorInsufficientBuffer, os().LastError());
+}
+
+TEST_F(Utf8CodePageContract, RefusesBestFitFlagsAndTheUsedDefaultPointer) {
+    if (env().UnderWine()) GTEST_SKIP() << "Wine accepts both in UTF-8";
+    char buffer[16] = {};
+    bool usedDefault = false;
+    for (const std::uint32_t flags : {kWcNoBestFitChars, kWcNoBestFitChars | kWcErrInvalidChars}) {
+        EXPECT_EQ(0, os().WideCharToAnsi(u"a", flags, buffer, sizeof buffer, nullptr));
+        EXPECT_EQ(kErrorInvalidFlags, os().LastError());
+    }
+    for (const std::uint32_t flags : {0u, kWcErrInvalidChars}) {
+        EXPECT_EQ(0, os().WideCharToAnsi(u"a", flags, buffer, sizeof buffer, &usedDefault));
+        EXPECT_EQ(kErrorInvalidParameter, os().LastError());
+    }
+}
 
 using SingleByteCodePageContract = PlatformContract;
 

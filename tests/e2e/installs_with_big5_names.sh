@@ -12,28 +12,7 @@ source "$(dirname "$0")/lib.sh"
 case_name="$1"
 shift
 e2e_begin "big5_$case_name" "$@"
-readonly user_shell_folders='Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
-
-# Points the shell's documents folder at a new folder beside the usual one.
-use_documents_folder() { # name
-  local profile
-  profile="$(dirname "$documents")"
-  documents="$profile/$1"
-  mkdir "$documents"
-  give_to_wine_user "$documents"
-  game_data="$documents/ZAVO/Vantaris77 Tc"
-  # The driver receives the name in code page 950 and stores it as such.
-  drive reg-set "$user_shell_folders" Personal sz "$(wine_run --wine-path "$documents")"
-  expect reg_set ok
-}
-
-# Every folder of the prefix's drive C: outside the documents folder.
-folders_outside_documents() {
-  local drive_c
-  drive_c="$(wine_run --drive-c)"
-  (cd "$drive_c" && find . -type d | LC_ALL=C sort) |
-    grep -vxF "./${documents#"$drive_c/"}" | grep -vF "./${documents#"$drive_c/"}/" || true
-}
+source "$(dirname "$0")/documents_folder.sh"
 
 case "$case_name" in
 documents_in_read_only_parent) demo_game_folder="" ;;
@@ -53,12 +32,5 @@ profile_dir="$(dirname "$documents")"
 install_as_player "將安裝碧潮紀行 本體專用資料。"
 chmod u+w "$profile_dir"
 
-for size in L M S; do expect_patched_archive "$size"; done
-cmp "$repo_root/resources/payload/record_base.bin" "$game_data/EDIT/BUSHOU/addonwarlord1.77B" ||
-  fail "record file differs from the payload"
-expect_files_in_game_data EDIT/BUSHOU/addonwarlord1.77B GRP/EDIT_KAO_L.V77 GRP/EDIT_KAO_M.V77 GRP/EDIT_KAO_S.V77
-expect_read_only "$game_data/EDIT/BUSHOU/addonwarlord1.77B" "$game_data"/GRP/EDIT_KAO_?.V77
-folders_outside_documents >"$scratch/folders_after"
-diff "$scratch/folders_before" "$scratch/folders_after" >&2 ||
-  fail "folders appeared or went outside the documents folder"
+expect_base_edition_inside_documents
 echo "PASS"

@@ -1,5 +1,6 @@
 // The double's reading of names that only it can show: network shares, the
-// shell's form of the documents folder and code page 932's single-byte kana.
+// shell's form of the documents folder, code page 932's single-byte kana and
+// UTF-8's replacement of bytes that form no character.
 #include "platform/fake/FakePlatform.h"
 
 #include <gtest/gtest.h>
@@ -79,11 +80,43 @@ TEST(FakeShell, ReportsTheDocumentsFolderAsWindowsOrWineDoes) {
 }
 
 TEST(FakeShell, AFolderWithoutAnAnsiNameIsNotReported) {
+    for (const std::uint32_t codePage : {950u, 1252u, 65001u}) {
+        SCOPED_TRACE(codePage);
+        FakePlatform fake;
+        fake.SetAnsiCodePage(codePage);
+        fake.SetPersonalFolderWithoutAnsiName();
+        char buffer[260] = {};
+        EXPECT_FALSE(fake.GetPersonalFolderPath(buffer));
+        EXPECT_EQ(fake.LastError(), win::kErrorNoUnicodeTranslation);
+    }
+}
+
+// 許功蓋的文件 and 😀 in UTF-16, and in UTF-8.
+const char16_t kDocumentsName16[] = u"C:\\Users\\\u8A31\u529F\u84CB\u7684\u6587\u4EF6\\\xD83D\xDE00";
+const char kDocumentsNameUtf8[] =
+    "C:\\Users\\\xE8\xA8\xB1\xE5\x8A\x9F\xE8\x93\x8B\xE7\x9A\x84\xE6\x96\x87\xE4\xBB\xB6\\\xF0\x9F\x98\x80";
+
+// The shell holds the name in UTF-16; under UTF-8 the lookup writes every
+// character, with the trailing backslash where Wine's shell puts one.
+TEST(FakeShell, WritesTheShellsNameInUtf8) {
+    for (const bool withBackslash : {false, true}) {
+        FakePlatform fake;
+        fake.SetAnsiCodePage(65001);
+        fake.SetPersonalFolderName(kDocumentsName16, withBackslash);
+        char buffer[260] = {};
+        ASSERT_TRUE(fake.GetPersonalFolderPath(buffer)) << "error " << fake.LastError();
+        EXPECT_EQ(std::string(buffer), std::string(kDocumentsNameUtf8) + (withBackslash ? "\\" : ""));
+    }
+}
+
+// 87 characters of three bytes each after "C:\": 264 bytes, which do not fit.
+TEST(FakeShell, ANameLongerThanTheBufferInTheCodePageIsNotReported) {
     FakePlatform fake;
-    fake.SetPersonalFolderWithoutAnsiName();
+    fake.SetAnsiCodePage(65001);
+    fake.SetPersonalFolderName(u"C:\\" + std::u16string(87, u'\u8A31'));
     char buffer[260] = {};
     EXPECT_FALSE(fake.GetPersonalFolderPath(buffer));
-    EXPECT_EQ(fake.LastError(), win::kErrorNoUnicodeTranslation);
+    EXPECT_EQ(fake.LastError(), win::kErrorInsufficientBuffer);
 }
 
 // In code page 932, A1 to DF are half-width kana, single bytes: a backslash
@@ -99,9 +132,22 @@ TEST(FakeCodePages, ShiftJisKanaAreSingleBytes) {
     EXPECT_TRUE(big5.CreateDirectory("C:\\\xB3\\x")) << "the same bytes name a folder 許x in C:\\";
 }
 
-TEST(FakeCodePages, AUnknownCodePageChangesNothing) {
+// In UTF-8, bytes that form no character are read as U+FFFD: two names
+// that differ only there name the same folder.
+TEST(FakeCodePages, Utf8ReadsBytesThatFormNoCharacterAsOneReplacement) {
     FakePlatform fake;
     fake.SetAnsiCodePage(65001);
+    ASSERT_TRUE(fake.CreateDirectory("C:\\a\xFF" "b"));
+    EXPECT_TRUE(fake.IsFolder("C:\\a\xFE" "b"));
+    EXPECT_TRUE(fake.IsFolder("C:\\a\xEF\xBF\xBD" "b"));
+    ASSERT_TRUE(fake.CreateDirectory("C:\\c\xE8\xA8")) << "a cut character at the end is no invalid name";
+    EXPECT_TRUE(fake.IsFolder("C:\\c\xEF\xBF\xBD"));
+    EXPECT_FALSE(fake.IsFolder("C:\\c"));
+}
+
+TEST(FakeCodePages, AUnknownCodePageChangesNothing) {
+    FakePlatform fake;
+    fake.SetAnsiCodePage(1251);
     platform::AnsiCodePage codePage;
     ASSERT_TRUE(fake.GetAnsiCodePage(&codePage));
     EXPECT_EQ(codePage.number, 950u);

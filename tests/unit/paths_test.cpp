@@ -50,6 +50,15 @@ const std::string k259 = "C:\\" + std::string(256, 'd');
 // 許 (B3 5C), 功 (A5 5C), 蓋 (BB 5C) in code page 950: each ends with the backslash byte.
 const std::string kXu = "\xB3\x5C";
 const std::string kDocumentsBig5 = "C:\\Users\\" + kXu + "\xA7\xD3\xA9\xFA\\" + kXu + "\xA5\x5C\xBB\x5C\xAA\xBA\xA4\xE5\xA5\xF3";
+// The same characters in UTF-8, where no byte of them is 0x5C: 許 is E8 A8 B1.
+const std::string kXuUtf8 = "\xE8\xA8\xB1";
+const std::string kDocumentsUtf8 =
+    "C:\\Users\\" + kXuUtf8 + "\xE5\x8A\x9F\xE8\x93\x8B\xE7\x9A\x84\xE6\x96\x87\xE4\xBB\xB6";  // 許功蓋的文件
+std::string Utf8Xus(std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += kXuUtf8;
+    return text;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, DocumentsRootTest,
@@ -74,7 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Half a character at the end names no folder: refused, not cut.
         DocumentsCase{"Big5EndingWithLeadByte", std::string("C:\\Users\\\xB3"), ""},
         DocumentsCase{"Big5Takes259thByte", k258.substr(0, 256) + kXu, k258.substr(0, 256) + kXu + "\\"},
-        DocumentsCase{"Big5NoRoomLeft", k259.substr(0, 257) + kXu, k259.substr(0, 257) + kXu}),
+        DocumentsCase{"Big5NoRoomLeft", k259.substr(0, 257) + kXu, k259.substr(0, 257) + kXu},
+        DocumentsCase{"Utf8", kDocumentsUtf8, kDocumentsUtf8 + "\\", 65001},
+        DocumentsCase{"Utf8ReportedWithBackslash", kDocumentsUtf8, kDocumentsUtf8 + "\\", 65001, true},
+        // 258 and 259 bytes made of three-byte characters.
+        DocumentsCase{"Utf8Takes259thByte", "C:\\" + Utf8Xus(85), "C:\\" + Utf8Xus(85) + "\\", 65001},
+        DocumentsCase{"Utf8NoRoomLeft", "C:\\a" + Utf8Xus(85), "C:\\a" + Utf8Xus(85), 65001},
+        DocumentsCase{"Utf8EndingWithCutCharacter", "C:\\Users\\" + kXuUtf8.substr(0, 2), "", 65001},
+        DocumentsCase{"Utf8WithInvalidByte", "C:\\Users\\\xFF" "a", "", 65001}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DocumentsRoot, IsEmptyWhenTheFolderHasNoNameInTheCodePage) {
@@ -83,6 +99,34 @@ TEST(DocumentsRoot, IsEmptyWhenTheFolderHasNoNameInTheCodePage) {
     std::string root = "stale";
     GetDocumentsRoot(root);
     EXPECT_EQ(root, "");
+}
+
+// Under UTF-8 the shell's UTF-16 name goes through the conversion Windows
+// allows there: every character comes through, a name that takes more than
+// 259 bytes does not.
+TEST(DocumentsRoot, ConvertsTheShellsNameUnderUtf8) {
+    struct Case {
+        const char* name;
+        std::u16string shellName;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Chinese", u"C:\\Users\\\u8A31\u529F\u84CB\u7684\u6587\u4EF6", kDocumentsUtf8 + "\\"},
+        {"Cyrillic, Devanagari and an emoji", u"D:\\\u0414\u0435\u0432\u0928\u092E\xD83D\xDE00",
+         "D:\\\xD0\x94\xD0\xB5\xD0\xB2\xE0\xA4\xA8\xE0\xA4\xAE\xF0\x9F\x98\x80\\"},
+        {"259 bytes", u"C:\\a" + std::u16string(85, u'\u8A31'), "C:\\a" + Utf8Xus(85)},
+        {"262 bytes", u"C:\\" + std::u16string(86, u'\u8A31') + u"a", ""},
+        {"an unpaired surrogate", u"C:\\Users\\\xDC00", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedFakeOs os;
+        os->SetAnsiCodePage(65001);
+        os->SetPersonalFolderName(c.shellName);
+        std::string root = "stale";
+        GetDocumentsRoot(root);
+        EXPECT_EQ(root, c.expected);
+    }
 }
 
 TEST(DocumentsRoot, IsEmptyWhenTheCodePageIsUnknown) {
@@ -178,6 +222,11 @@ INSTANTIATE_TEST_SUITE_P(
         ChainCase{"Cp1252SameBytes", {}, "C:\\" + kXu + "\xA5\x5C\\f", 1, {"C:\\\xB3", "C:\\\xB3\\\xA5"}, 1252},
         ChainCase{"Big5EndingWithLeadByte", {}, "C:\\a\\\xB3", 0, {}},
         ChainCase{"Exactly260BytesOfBig5", {}, "C:\\" + Big5Name(127) + "\\" + kXu, 1, {"C:\\" + Big5Name(127)}},
+        ChainCase{"Utf8Folders", {}, "C:\\" + kXuUtf8 + "\xE5\x8A\x9F\\" + kXuUtf8 + "\\f", 1,
+                  {"C:\\" + kXuUtf8 + "\xE5\x8A\x9F", "C:\\" + kXuUtf8 + "\xE5\x8A\x9F\\" + kXuUtf8}, 65001},
+        ChainCase{"Utf8EndingWithCutCharacter", {}, "C:\\a\\" + kXuUtf8.substr(0, 2), 0, {}, 65001},
+        ChainCase{"Exactly260BytesOfUtf8", {}, "C:\\" + Utf8Xus(85) + "\\a", 1, {"C:\\" + Utf8Xus(85)}, 65001},
+        ChainCase{"Over260BytesOfUtf8", {}, "C:\\" + Utf8Xus(85) + "\\ab", 0, {}, 65001},
         ChainCase{"Over260BytesOfBig5", {}, "C:\\" + Big5Name(127) + "\\" + kXu + "x", 0, {}},
         // Nothing at or above a root is created.
         ChainCase{"Share", {"\\\\srv\\docs"}, "\\\\srv\\docs\\a\\b.V77", 1, {"\\\\srv\\docs\\a"}},
@@ -272,6 +321,21 @@ TEST(PrepareRecordFolderStep, ReportsAnUnusableDocumentsFolder) {
          [](platform::fake::FakePlatform& f) { f.SetPersonalFolder(std::string("C:\\Users\\u\\\xB3")); }},
         {"code page unknown",
          [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::GetAnsiCodePage, 1, 87, true}); }},
+        {"no name in UTF-8",
+         [](platform::fake::FakePlatform& f) {
+             f.SetAnsiCodePage(65001);
+             f.SetPersonalFolderWithoutAnsiName();
+         }},
+        {"over 259 bytes in UTF-8",
+         [](platform::fake::FakePlatform& f) {
+             f.SetAnsiCodePage(65001);
+             f.SetPersonalFolderName(u"C:\\" + std::u16string(87, u'\u8A31'));
+         }},
+        {"ends with a cut UTF-8 character",
+         [](platform::fake::FakePlatform& f) {
+             f.SetAnsiCodePage(65001);
+             f.SetPersonalFolder("C:\\Users\\u\\" + kXuUtf8.substr(0, 1));
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);

@@ -87,6 +87,22 @@ TEST_F(InstallWorkerTest, FreshBaseInstallationCopiesPatchesAndCompletes) {
     EXPECT_TRUE(RecordInstalled(kBaseRecordFileName));
 }
 
+// A player on the system code page UTF-8 whose documents folder is named in
+// Chinese installs like everyone else.
+TEST_F(InstallWorkerTest, Utf8CodePageInstallsIntoADocumentsFolderNamedInChinese) {
+    os_->SetAnsiCodePage(65001);
+    test_scene::InstallGame(*os_, Edition::Base, PatchableGame());
+    const std::string documents =
+        "C:\\Users\\\xE8\xA8\xB1\xE5\x8A\x9F\xE8\x93\x8B\xE7\x9A\x84\xE6\x96\x87\xE4\xBB\xB6\\";
+    os_->AddFolder(documents);
+    os_->SetPersonalFolderName(u"C:\\Users\\\u8A31\u529F\u84CB\u7684\u6587\u4EF6");
+
+    EXPECT_EQ(Run(), Then(Steps(12), Done()));
+
+    EXPECT_TRUE(os_->Exists(documents + kRecordFolder + kBaseRecordFileName));
+    for (const char* archive : FaceArchivePaths) EXPECT_TRUE(os_->Exists(documents + archive)) << archive;
+}
+
 TEST_F(InstallWorkerTest, ArchivesAlreadyStagedGiveNineSteps) {
     const test_scene::GameSetup game = PatchableGame();
     test_scene::InstallGame(*os_, Edition::Base, game);

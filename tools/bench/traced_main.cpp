@@ -71,6 +71,10 @@ public:
     bool GetAnsiCodePage(AnsiCodePage* codePage) override {
         return Timed("GetAnsiCodePage", [&] { return os_.GetAnsiCodePage(codePage); });
     }
+    int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
+                       bool* usedDefault) override {
+        return Timed("WideCharToAnsi", [&] { return os_.WideCharToAnsi(text, flags, buffer, size, usedDefault); });
+    }
     bool PathFileExists(const char* path) override {
         return Timed("PathFileExists", [&] { return os_.PathFileExists(path); });
     }
