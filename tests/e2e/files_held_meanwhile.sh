@@ -106,14 +106,11 @@ set_up_expansion_with_set_data() {
   give_to_wine_user "$documents/ZAVO"
 }
 
-# The rest of a successful run as a player goes through it, from the
-# information box on (answered already when `answered` is given).
-finish_as_player() { # information-text [answered]
-  if [[ $# -lt 2 ]]; then
-    expect_box "$1"
-    press_ok
-  fi
-  expect_box "已完成 addonwarlord1 的安裝"
+# The completion box is up: a full bar, OK, status 0 and no window left.
+expect_completion() {
+  expect_text box_text "已完成 addonwarlord1 的安裝"
+  expect_text box_caption "$caption_text"
+  expect box_owner_is_dialog 1
   expect dialog_bar_pos 12
   press_ok
   expect_exit "$installer_pid" "the installer" 0
@@ -165,7 +162,8 @@ game_archive_held_briefly)
   expect_waited_out "$games_archive_l"
   expect_text box_text "$base_info"
   press_ok
-  finish_as_player "$base_info" answered
+  drive wait-box "$hang_guard_seconds"
+  expect_completion
   for size in L M S; do expect_patched_archive "$size"; done
   expect_files_in_game_data "${archives[@]}" "$base_record"
   ;;
@@ -193,8 +191,7 @@ archive_held_at_patch)
   drive wait-box "$hang_guard_seconds"
   expect_released
   expect_waited_out "$players_archive_l"
-  expect_text box_text "已完成 addonwarlord1 的安裝"
-  finish_as_player "$base_info" answered
+  expect_completion
   for size in L M S; do expect_patched_archive "$size"; done
   expect_files_in_game_data "${archives[@]}" "$base_record"
   ;;
@@ -209,8 +206,7 @@ set_data_read_briefly)
   drive wait-box "$hang_guard_seconds"
   expect_released
   expect_waited_out "$set_data_file"
-  expect_text box_text "已完成 addonwarlord1 的安裝"
-  finish_as_player "$expansion_info" answered
+  expect_completion
   python3 "$(dirname "$0")/set_data.py" check "$scratch/set_data_before" "$game_data/$set_data_name" \
     "$warlord_record_index" || fail "the set-data file is not flagged"
   for size in L M S; do expect_patched_archive "$size"; done
