@@ -38,17 +38,6 @@ bool BuildArchivePaths(int index, ArchivePaths& paths) {
     return true;
 }
 
-// A read-only copy left by an interrupted run would make the copy fail and
-// could then be committed in place of the current archive, so it is made
-// writable first and a copy that still fails ends the patch.
-bool MakeFreshCopy(const ArchivePaths& paths) {
-    Os().SetFileAttributes(paths.temp.c_str(), win::kFileAttributeArchive);
-    if (!Os().CopyFile(paths.archive.c_str(), paths.temp.c_str(), false)) return false;
-    // The copy carries over the read-only attribute of a committed archive.
-    Os().SetFileAttributes(paths.temp.c_str(), win::kFileAttributeArchive);
-    return true;
-}
-
 // The regions have been checked against the file's length, so a short read
 // means the file changed under us; it is handled like any other file error.
 void ReadAt(CFile& file, std::uint32_t position, void* buffer, std::uint32_t count) {
@@ -114,7 +103,10 @@ bool PatchOpenCopy(CFile& file, const fa::PatchPlan& plan, const std::uint8_t* i
 
 bool PatchCopy(const fa::PatchPlan& plan, int index, const std::uint8_t* image) {
     ArchivePaths paths;
-    if (!BuildArchivePaths(index, paths) || !MakeFreshCopy(paths)) return false;
+    if (!BuildArchivePaths(index, paths)) return false;
+    // A copy left by an interrupted run could be committed in place of the
+    // current archive, so a copy that fails ends the patch.
+    if (!CopyFileWithRetries(paths.archive.c_str(), paths.temp.c_str())) return false;
     {
         CFile file;
         // The copy was made a moment ago, which is when scanners look at it.

@@ -41,11 +41,9 @@ bool FlushToDisk(const std::string& path) {
 // all (its existence check may have failed): that may hold the player's own
 // faces.
 Staged CopyDurably(const std::string& source, const std::string& temp, const std::string& target) {
-    // A read-only leftover of an interrupted run would refuse the copy.
-    Os().SetFileAttributes(temp.c_str(), win::kFileAttributeArchive);
-    if (!Os().CopyFile(source.c_str(), temp.c_str(), false)) return Staged::Failed;
-    // The copy carries over the source's attributes.
-    Os().SetFileAttributes(temp.c_str(), win::kFileAttributeArchive);
+    // The game's archive may be read by a scanner or held by the game's own
+    // tools for a moment; a leftover copy of an interrupted run as well.
+    if (!CopyFileWithRetries(source.c_str(), temp.c_str())) return Staged::Failed;
     if (!FlushToDisk(temp)) return Staged::Failed;
     if (RetryWhileHeld([&] { return Os().MoveFileEx(temp.c_str(), target.c_str(), 0); })) return Staged::Copied;
     return Os().LastError() == win::kErrorAlreadyExists ? Staged::AlreadyThere : Staged::Failed;

@@ -22,5 +22,5 @@ enum InstallError : int {
     kErrorFaceArchiveCommit = 204,  // + index
     kErrorRecordCreate = 301,
     kErrorRecordCommit = 302,
-    kErrorSetDataFlag = 401,        // the set-data file exists but its flag could not be set
+    kErrorSetDataFlag = 401,        // the set-data file is there but stayed held, or could not be read or written
 };

@@ -50,8 +50,12 @@ bool PrepareJobStep(InstallJob& job) {
     ShowInstallerMessageBox(expansion ? texts::kInstallingExpansionData.cp950 : texts::kInstallingBaseData.cp950);
     FillJob(job, expansion);
     PostToProgressDialog(WM_INSTALL_STEP, 0);
+    if (!expansion) return true;
+    const SetDataFlagResult flagged = FlagSetDataRecord();
     // A set-data file that is there but stays unflagged would be a failure
     // told as success; without the file there is nothing to flag.
-    if (expansion && FlagSetDataRecord() == SetDataFlagResult::kFailed) return Fail(kErrorSetDataFlag);
+    if (flagged == SetDataFlagResult::kFailed) return Fail(kErrorSetDataFlag);
+    // Whether there is a file to flag cannot be told.
+    if (flagged == SetDataFlagResult::kNoDocumentsFolder) return Fail(kErrorDocumentsFolder);
     return true;
 }

@@ -1,9 +1,11 @@
 // Another program (a virus scanner, a search indexer, a sync client) opens a
 // file for a moment right after it was created, copied or changed. While it
-// holds the file, an open that shares nothing fails with a sharing violation
-// and a replacing move over the file fails with access denied (Wine refuses
-// the move whatever the holder shares). Every open that guards a write and
-// every move of the installation meets such a holder with the same patience.
+// holds the file, an open that shares nothing fails with a sharing violation,
+// a replacing move over the file fails with access denied (Wine refuses the
+// move whatever the holder shares), and a copy fails with a sharing
+// violation when the holder does not share what the copy needs of its source
+// or its target. Every open that guards a write, every copy and every move of
+// the installation meets such a holder with the same patience.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +16,9 @@ constexpr int kHeldFileAttempts = 5;
 constexpr unsigned kHeldFileRetryDelayMs = 200;
 
 // Whether a call that failed with this Win32 error may succeed once another
-// program has let go of the file.
+// program has let go of the file. Access denied can also be lasting (a file
+// the user may not write, a read-only target whose attribute could not be
+// cleared): the attempts then cost about a second before the same failure.
 bool IsBriefHold(std::uint32_t error);
 
 // Makes `attempt` (true on success; on failure the Win32 error is left for
@@ -22,6 +26,13 @@ bool IsBriefHold(std::uint32_t error);
 // been made kHeldFileAttempts times, waiting between attempts. Returns the
 // last attempt's result, whose error is still the last one.
 bool RetryWhileHeld(const std::function<bool()>& attempt);
+
+// Copies `source` to `target`, replacing a file of that name, and leaves the
+// copy writable with the archive attribute alone (a copy carries over its
+// source's attributes, read-only included). The target's attributes are set
+// to archive before each attempt, since a read-only target refuses the copy.
+// False when no copy was made.
+bool CopyFileWithRetries(const char* source, const char* target);
 
 // Moves `source` over `target` (same folder), replacing it. The target's
 // attributes are set to archive before each attempt, since the replacing

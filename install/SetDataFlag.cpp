@@ -33,8 +33,18 @@ constexpr std::int64_t kStatusEndToNumber = -12;
 constexpr std::int64_t kNumberEndToStatus = 4;
 constexpr std::int64_t kRecordEndToName = 36;
 
-bool IsAbsent(std::uint32_t openError) {
-    return openError == win::kErrorFileNotFound || openError == win::kErrorPathNotFound;
+bool IsAbsent(std::uint32_t error) {
+    return error == win::kErrorFileNotFound || error == win::kErrorPathNotFound;
+}
+
+// After its open failed: whether the set-data file is there. A folder of its
+// name is none. A file whose attributes cannot be read either counts as
+// there: passing over a file that is there would leave it unflagged unseen.
+bool IsThere(const std::string& path, std::uint32_t openError) {
+    if (IsAbsent(openError)) return false;
+    const std::uint32_t attributes = Os().GetFileAttributes(path.c_str());
+    if (attributes == win::kInvalidFileAttributes) return !IsAbsent(Os().LastError());
+    return (attributes & win::kFileAttributeDirectory) == 0;
 }
 
 bool IsValidStatus(std::int32_t value) { return value >= kLowestStatus && value <= kHighestStatus; }
@@ -96,15 +106,17 @@ SetDataFlagResult FlagSetDataRecord() {
     GetDocumentsRoot(root);
     // Without the documents folder the path would be relative to the working
     // directory, and whether the file is there cannot be told.
-    if (root.empty()) return SetDataFlagResult::kFailed;
+    if (root.empty()) return SetDataFlagResult::kNoDocumentsFolder;
     const std::string path = root + kSetDataFolder + kSetDataFileName;
-    if (path.size() >= CFile::kMaxPath) return SetDataFlagResult::kFailed;
+    // The game names its files as we do: a path this long names no file it
+    // could read. Wine would open it all the same, so it is not asked.
+    if (path.size() >= CFile::kMaxPath) return SetDataFlagResult::kNoFile;
     Os().SetFileAttributes(path.c_str(), win::kFileAttributeArchive);
     {
         CFile file;
         // Shares nothing: the game must not read the record half written.
         if (!RetryWhileHeld([&] { return file.Open(path.c_str(), CFile::modeReadWrite | CFile::typeBinary); })) {
-            return IsAbsent(Os().LastError()) ? SetDataFlagResult::kNoFile : SetDataFlagResult::kFailed;
+            return IsThere(path, Os().LastError()) ? SetDataFlagResult::kFailed : SetDataFlagResult::kNoFile;
         }
         try {
             WalkRecords(file);

@@ -2,8 +2,10 @@
 
 enum class SetDataFlagResult {
     kWalked,  // the file was walked to its end and closed (flagged if the record was there)
-    kNoFile,  // there is no set-data file (or no folder for it): nothing to flag
-    kFailed,  // the file is there but could not be opened, read or written
+    kNoFile,  // no set-data file the game could open: none, no folder for it, a folder of
+              // its name, or a path too long for the system: nothing to flag
+    kNoDocumentsFolder,  // the documents folder cannot be found: whether the file is there is unknown
+    kFailed,  // the file is there but stayed held, or could not be opened, read or written
 };
 
 // Sets the status of the packaged warlord's record in the scenario set-data

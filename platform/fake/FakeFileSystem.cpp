@@ -11,6 +11,9 @@ using detail::ResolvedPath;
 
 constexpr std::uint32_t kDeleteAccess = 0x10000;
 constexpr std::uint32_t kShareAll = win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete;
+// How CopyFile opens its source and its target.
+constexpr std::uint32_t kCopySourceShare = win::kFileShareRead | win::kFileShareDelete;
+constexpr std::uint32_t kCopyTargetShare = win::kFileShareRead | win::kFileShareWrite;
 constexpr std::uint32_t kSettableAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
 
 // Resolves a path given by a test; a malformed one is a bug in the test.
@@ -256,7 +259,10 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
         s.SetError(win::kErrorAccessDenied);
         return false;
     }
-    if (const std::uint32_t error = s.CheckShare(*original, win::kGenericRead, kShareAll)) {
+    // Windows opens the source for reading and shares reading and deletion
+    // but not writing, so a program that has the source open for writing
+    // refuses the copy (Wine shares writing too).
+    if (const std::uint32_t error = s.CheckShare(*original, win::kGenericRead, kCopySourceShare)) {
         s.SetError(error);
         return false;
     }
@@ -275,7 +281,12 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
         error = win::kErrorFileExists;
     } else if (existing && (existing->attributes & win::kFileAttributeReadOnly) != 0) {
         error = win::kErrorAccessDenied;
-    } else if (existing && (existing == original || s.IsOpen(*existing))) {
+    } else if (existing == original) {
+        error = win::kErrorSharingViolation;
+    } else if (existing && s.CheckShare(*existing, win::kGenericWrite, kCopyTargetShare) != 0) {
+        // The target is opened for writing, sharing reading and writing, and
+        // meets its holders as any such open does: one that does not share
+        // writing refuses the copy, one that shares it does not.
         error = win::kErrorSharingViolation;
     } else if (original->bytes.size() > s.FreeBytes() + (existing ? existing->bytes.size() : 0)) {
         error = win::kErrorDiskFull;

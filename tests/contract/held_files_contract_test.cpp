@@ -113,5 +113,70 @@ TEST_F(HeldFilesContract, AFileReadWithFullSharingCanBeCopiedAndItsTimeRead) {
     EXPECT_NE(0u, time.ticks);
 }
 
+struct CopyHolderCase {
+    const char* what;
+    const char* held;  // "source.bin" or "target.bin"
+    std::uint32_t holderAccess, holderShare;
+    std::uint32_t error;  // 0: the copy is made
+};
+
+// CopyFile opens its source for reading and its target for writing, sharing
+// reading and writing; a holder of either that does not fit that open
+// refuses the copy with a sharing violation, and nothing is copied.
+TEST_F(HeldFilesContract, ACopyMeetsTheHoldersOfItsSourceAndTargetAsItsOpensWould) {
+    const std::uint32_t read = kGenericRead;
+    const std::uint32_t readWrite = kGenericRead | kGenericWrite;
+    const CopyHolderCase cases[] = {
+        {"source read by someone who shares reading", "source.bin", read, kFileShareRead, 0},
+        {"source read by someone who shares nothing", "source.bin", read, 0, kErrorSharingViolation},
+        {"target read by someone who shares everything", "target.bin", read, kShareAll, 0},
+        {"target read by someone who shares reading and writing", "target.bin", read,
+         kFileShareRead | kFileShareWrite, 0},
+        {"target read by someone who shares reading only", "target.bin", read, kFileShareRead,
+         kErrorSharingViolation},
+        {"target written by someone who shares reading only", "target.bin", readWrite, kFileShareRead,
+         kErrorSharingViolation},
+        {"target read by someone who shares nothing", "target.bin", read, 0, kErrorSharingViolation},
+    };
+    const Bytes old = {'o', 'l', 'd'};
+    for (const CopyHolderCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(MakeFile("source.bin", kSix));
+        ASSERT_TRUE(MakeFile("target.bin", old));
+        {
+            auto holder = Open(c.held, c.holderAccess, c.holderShare);
+            ASSERT_TRUE(holder->IsOpen());
+            const bool copied = os().CopyFile(Path("source.bin").c_str(), Path("target.bin").c_str(), false);
+            EXPECT_EQ(c.error == 0, copied);
+            if (!copied) {
+                EXPECT_EQ(c.error, os().LastError());
+            }
+        }
+        EXPECT_EQ(c.error == 0 ? kSix : old, Content("target.bin"));
+    }
+}
+
+// Refused for good, whoever holds it: the attribute, not the holder, stops it.
+TEST_F(HeldFilesContract, AReadOnlyTargetRefusesTheCopyWithAccessDeniedBesideAHolderToo) {
+    ASSERT_TRUE(MakeFile("source.bin", kSix));
+    ASSERT_TRUE(MakeReadOnlyFile("target.bin", {'o'}));
+    auto holder = Open("target.bin", kGenericRead, kShareAll);
+    ASSERT_TRUE(holder->IsOpen());
+    EXPECT_FALSE(os().CopyFile(Path("source.bin").c_str(), Path("target.bin").c_str(), false));
+    EXPECT_EQ(kErrorAccessDenied, os().LastError());
+}
+
+TEST_F(HeldFilesContract, ASourceThatSomeoneWritesIsNotCopied) {
+    if (env().UnderWine()) {
+        GTEST_SKIP() << "Wine's CopyFile shares writing on its source; Windows (and the double) refuse with 32";
+    }
+    ASSERT_TRUE(MakeFile("source.bin", kSix));
+    auto writer = Open("source.bin", kGenericRead | kGenericWrite, kShareAll);
+    ASSERT_TRUE(writer->IsOpen());
+    EXPECT_FALSE(os().CopyFile(Path("source.bin").c_str(), Path("copy.bin").c_str(), false));
+    EXPECT_EQ(kErrorSharingViolation, os().LastError());
+    EXPECT_FALSE(os().PathFileExists(Path("copy.bin").c_str()));
+}
+
 }  // namespace
 }  // namespace contract

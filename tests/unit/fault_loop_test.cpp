@@ -43,7 +43,8 @@ bool CodeFitsProgress(std::uintptr_t code, int steps, Scenario scenario) {
     auto within = [steps](int low, int high) { return steps >= low && steps <= high; };
     switch (code) {
     case kErrorGameNotInstalled: return within(0, 4);  // finding the game, or the edition again
-    case kErrorDocumentsFolder: return within(0, 0);  // the record folder's step, before staging
+    // the record folder's step before staging, or the set-data step
+    case kErrorDocumentsFolder: return within(0, 0) || (expansion && within(2, 5));
     case kErrorFaceArchiveCopy: return within(1, 3);
     case kErrorBasePatchLevel: return !expansion && within(1, 4);
     case kErrorExpansionPatchLevel: return expansion && within(1, 4);

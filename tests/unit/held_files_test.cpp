@@ -67,6 +67,19 @@ std::function<void(FakePlatform&)> ReadingGameFiles(Edition edition) {
     };
 }
 
+// A program that opens a file sharing nothing (a backup tool, an editor)
+// for the installer's first `attempts` calls on it.
+std::function<void(FakePlatform&)> OpenedExclusively(std::string path, int attempts) {
+    return [=](FakePlatform& fake) {
+        ASSERT_NE(fake.HoldOpenForAttempts(path, win::kGenericRead, 0, attempts), platform::kInvalidFile);
+    };
+}
+
+std::string GamesArchive(int index) {
+    return test_scene::DefaultInstallDir(Edition::Base) + FaceArchiveSourcePaths[index];
+}
+std::string PlayersArchive(int index) { return test_scene::InDocuments(FaceArchivePaths[index]); }
+
 std::function<void(FakePlatform&)> ReadingSetData(int attempts) {
     return [=](FakePlatform& fake) {
         const std::string path = test_scene::InDocuments(std::string(kSetDataFolder) + kSetDataFileName);
@@ -89,6 +102,12 @@ const HoldCase kCases[] = {
      ReadingGameFiles(Edition::Base), kDone},
     {"expansion: the game's executable and archives read all along", Scenario::kExpansionWithSetData,
      ReadingGameFiles(Edition::Expansion), kDone},
+    {"fresh: the game's M archive opened exclusively for four copies", Scenario::kBaseFresh,
+     OpenedExclusively(GamesArchive(1), 4), kDone},
+    {"fresh: the game's M archive opened exclusively for five copies", Scenario::kBaseFresh,
+     OpenedExclusively(GamesArchive(1), 5), kErrorFaceArchiveCopy},
+    {"rerun: the player's S archive opened exclusively for four of the patch's copies",
+     Scenario::kBaseRerunReadOnly, OpenedExclusively(PlayersArchive(2), 4), kDone},
     {"expansion: the set-data file read for four attempts", Scenario::kExpansionWithSetData, ReadingSetData(4),
      kDone},
     {"expansion: the set-data file read for five attempts", Scenario::kExpansionWithSetData, ReadingSetData(5),

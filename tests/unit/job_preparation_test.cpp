@@ -1,6 +1,7 @@
 #include "install/JobPreparation.h"
 
 #include "app/Texts.h"
+#include "install/InstallMessages.h"
 #include "install/Paths.h"
 #include "install/Payload.h"
 #include "platform/fake/FakePlatform.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -211,15 +214,48 @@ INSTANTIATE_TEST_SUITE_P(
         SetDataHoldCase{"expansion, read for good", Edition::Expansion, kHeldForGood, false, 1, {401}, false},
         SetDataHoldCase{"base, read for good: never opened", Edition::Base, kHeldForGood, true, 1, {}, false}));
 
-TEST_F(JobPreparationTest, AFolderInPlaceOfTheSetDataFileIsAFailureNotAnAbsentFile) {
+// 401 only for a set-data file that is there; what is no such file lets the
+// run go on unflagged, as an absent file does; without the documents folder
+// whether there is one cannot be told, which is the documents folder's failure.
+struct SetDataOutcomeCase {
+    const char* name;
+    std::function<void(platform::fake::FakePlatform&)> arrange;
+    Codes errors;
+};
+
+void PrintTo(const SetDataOutcomeCase& c, std::ostream* out) { *out << c.name; }
+
+class JobSetDataOutcomeTest : public JobPreparationTest, public ::testing::WithParamInterface<SetDataOutcomeCase> {};
+
+TEST_P(JobSetDataOutcomeTest, PostsTheCodeOfWhatStandsInTheFlagsWay) {
+    const SetDataOutcomeCase& c = GetParam();
     test_scene::InstallGame(*os, Edition::Expansion);
-    ASSERT_TRUE(os->DeleteFile(SetDataPath().c_str()));
-    os->AddFolder(SetDataPath());
+    c.arrange(*os);
 
-    EXPECT_FALSE(PrepareJobStep(job));
+    EXPECT_EQ(PrepareJobStep(job), c.errors.empty());
 
-    EXPECT_EQ(Errors(dialog), Codes{401});
-    EXPECT_EQ(StepCount(dialog), 1);
+    EXPECT_EQ(Errors(dialog), c.errors);
+    EXPECT_EQ(StepCount(dialog), 1) << "the job's own step, and no walk";
+    EXPECT_FALSE(SetDataFlagged());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JobSetDataOutcomeTest,
+    ::testing::Values(
+        SetDataOutcomeCase{"a folder in place of the file",
+                           [](platform::fake::FakePlatform& fake) {
+                               ASSERT_TRUE(fake.DeleteFile(SetDataPath().c_str()));
+                               fake.AddFolder(SetDataPath());
+                           },
+                           {}},
+        SetDataOutcomeCase{"the file there, but a read fails",
+                           [](platform::fake::FakePlatform& fake) {
+                               using platform::fake::Op;
+                               fake.InjectFault(platform::fake::Fault{Op::ReadFile, 1, 23 /*ERROR_CRC*/, true});
+                           },
+                           {401}},
+        SetDataOutcomeCase{"the documents folder gone since the record folder's step",
+                           [](platform::fake::FakePlatform& fake) { fake.SetPersonalFolder(std::nullopt); },
+                           {kErrorDocumentsFolder}}));
 
 }  // namespace

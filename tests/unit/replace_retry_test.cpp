@@ -1,6 +1,7 @@
 // The one retry policy for files another program holds for a moment: the
 // replacing moves that commit the face archives and the record file, the
-// staging rename, and the exclusive opens that guard a write.
+// staging rename, the copies (staging's from the game's folder and the
+// patch's temporary one) and the exclusive opens that guard a write.
 #include "install/FaceArchivePatch.h"
 #include "install/FaceArchiveStaging.h"
 #include "install/Paths.h"
@@ -233,6 +234,143 @@ TEST_P(StagingRetryTest, TheFlushAndTheRenameWaitForABriefHolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, StagingRetryTest, ::testing::ValuesIn(kStagingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The copies -----------------------------------------------------------------
+
+// Staging copies the L archive from the game's folder to its temporary name;
+// the patch copies the player's L archive to its temporary name. Either
+// copy's source, or a temporary copy left by an interrupted run, is held.
+enum class CopyStep { kStaging, kPatch };
+enum class Held { kSource, kLeftoverCopy };
+
+struct CopyHoldCase {
+    const char* name;
+    CopyStep step;
+    Held held;
+    std::uint32_t access;
+    std::uint32_t share;
+    int attempts;  // kAlways: until the end
+    int copies;
+    bool copied;
+};
+
+std::ostream& operator<<(std::ostream& out, const CopyHoldCase& c) { return out << c.name; }
+
+constexpr std::uint32_t kRead = win::kGenericRead;
+constexpr std::uint32_t kReadWrite = win::kGenericRead | win::kGenericWrite;
+
+const CopyHoldCase kCopyHoldCases[] = {
+    {"StagingSourceWrittenUntilTheLastAttempt", CopyStep::kStaging, Held::kSource, kReadWrite, win::kFileShareRead,
+     kHeldFileAttempts - 1, kHeldFileAttempts, true},
+    {"StagingSourceOpenedSharingNothingForGood", CopyStep::kStaging, Held::kSource, kRead, 0, kAlways,
+     kHeldFileAttempts, false},
+    {"StagingLeftoverCopyReadOnce", CopyStep::kStaging, Held::kLeftoverCopy, kRead, win::kFileShareRead, 1, 2, true},
+    {"StagingLeftoverCopyReadLongerThanTheAttempts", CopyStep::kStaging, Held::kLeftoverCopy, kRead,
+     win::kFileShareRead, kHeldFileAttempts, kHeldFileAttempts, false},
+    {"PatchSourceOpenedSharingNothingTwice", CopyStep::kPatch, Held::kSource, kRead, 0, 2, 3, true},
+    {"PatchSourceReadSharingReadingIsNoHold", CopyStep::kPatch, Held::kSource, kRead, win::kFileShareRead, kAlways,
+     1, true},
+    {"PatchSourceOpenedSharingNothingForGood", CopyStep::kPatch, Held::kSource, kRead, 0, kAlways,
+     kHeldFileAttempts, false},
+    {"PatchLeftoverCopyReadUntilTheLastAttempt", CopyStep::kPatch, Held::kLeftoverCopy, kRead, win::kFileShareRead,
+     kHeldFileAttempts - 1, kHeldFileAttempts, true},
+    {"PatchLeftoverCopyReadForGood", CopyStep::kPatch, Held::kLeftoverCopy, kRead, 0, kAlways, kHeldFileAttempts,
+     false},
+};
+
+class CopyHoldTest : public ::testing::TestWithParam<CopyHoldCase> {
+protected:
+    CopyHoldTest() {
+        test_scene::SetUpDocuments(*os);
+        test_scene::InstallGame(*os, Edition::Base);
+        os->AddFolder(test_scene::InDocuments("ZAVO\\Vantaris77 Tc\\GRP"));
+        // Staging has only L to copy; the patch finds all three.
+        for (int i = GetParam().step == CopyStep::kStaging ? 1 : 0; i < kFaceArchiveCount; ++i) {
+            fx::ArchiveLayout layout;
+            layout.seed = static_cast<std::uint8_t>(i + 1);
+            os->AddFile(Archive(i), fx::BuildArchive(layout).bytes, win::kFileAttributeReadOnly);
+        }
+    }
+
+    static std::string Archive(int index) { return test_scene::InDocuments(FaceArchivePaths[index]); }
+    static std::string Source() {
+        return GetParam().step == CopyStep::kStaging
+                   ? test_scene::DefaultInstallDir(Edition::Base) + FaceArchiveSourcePaths[0]
+                   : Archive(0);
+    }
+    static std::string LeftoverCopy() { return test_scene::InDocuments(FaceArchiveTempPaths[0]); }
+
+    // 1 when the step went on past the copy, 0 after its failure.
+    int RunStep() {
+        if (GetParam().step == CopyStep::kStaging) return StageFaceArchivesStep();
+        const std::vector<std::uint8_t> image = fx::Image(32, 7);
+        return PatchFaceArchive(1027, 0, image.data(), static_cast<std::uint32_t>(image.size()));
+    }
+
+    platform::fake::ScopedFakeOs os;
+    test_scene::ScopedProgressDialog dialog{*os};
+};
+
+TEST_P(CopyHoldTest, ABriefHolderIsWaitedForAndALastingOneFailsTheStep) {
+    const CopyHoldCase& c = GetParam();
+    if (c.held == Held::kLeftoverCopy) os->AddFile(LeftoverCopy(), kOld, win::kFileAttributeReadOnly);
+    const std::string held = c.held == Held::kSource ? Source() : LeftoverCopy();
+    const platform::FileHandle holder = c.attempts == kAlways
+                                            ? os->HoldOpen(held, c.access, c.share)
+                                            : os->HoldOpenForAttempts(held, c.access, c.share, c.attempts);
+    ASSERT_NE(holder, platform::kInvalidFile);
+
+    EXPECT_EQ(RunStep(), c.copied ? 1 : 0);
+
+    EXPECT_EQ(os->Calls(Op::CopyFile), static_cast<std::uint64_t>(c.copies));
+    EXPECT_EQ(os->Sleeps(), std::vector<std::uint32_t>(static_cast<std::size_t>(c.copies - 1), 200u));
+    const std::uintptr_t code = c.step == CopyStep::kStaging ? kErrorFaceArchiveCopy : kErrorFaceArchivePatch;
+    EXPECT_EQ(Errors(dialog), c.copied ? Codes{} : Codes{code});
+    if (c.step == CopyStep::kStaging) {
+        EXPECT_EQ(os->Exists(Archive(0)), c.copied);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CopyHoldTest, ::testing::ValuesIn(kCopyHoldCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Refusals that no waiting mends cost the attempts and end as before.
+struct CopyRefusalCase {
+    const char* name;
+    Fault fault;
+    bool copied;
+    int copies;
+};
+
+std::ostream& operator<<(std::ostream& out, const CopyRefusalCase& c) { return out << c.name; }
+
+const CopyRefusalCase kCopyRefusalCases[] = {
+    {"ARangeLockedByAnotherProgramForOneAttempt", Fault{Op::CopyFile, 1, win::kErrorLockViolation, false}, true, 2},
+    {"AReadOnlyTargetThatStaysSoIsTriedFiveTimes", Fault{Op::SetFileAttributes, 1, win::kErrorAccessDenied, true},
+     false, kHeldFileAttempts},
+    {"AFullDiskIsNotWaitedFor", Fault{Op::CopyFile, 1, win::kErrorDiskFull, true}, false, 1},
+};
+
+class CopyRefusalTest : public ::testing::TestWithParam<CopyRefusalCase> {};
+
+TEST_P(CopyRefusalTest, OnlyHoldsAreRetried) {
+    const CopyRefusalCase& c = GetParam();
+    platform::fake::ScopedFakeOs os;
+    os->AddFile(kTarget, kNew);
+    os->AddFile(kTemp, kOld, win::kFileAttributeReadOnly);
+    os->InjectFault(c.fault);
+
+    EXPECT_EQ(CopyFileWithRetries(kTarget.c_str(), kTemp.c_str()), c.copied);
+
+    EXPECT_EQ(os->Calls(Op::CopyFile), static_cast<std::uint64_t>(c.copies));
+    EXPECT_EQ(os->FileBytes(kTemp), c.copied ? kNew : kOld);
+    if (c.copied) {
+        EXPECT_EQ(os->Attributes(kTemp), win::kFileAttributeArchive) << "writable, whatever it was";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CopyRefusalTest, ::testing::ValuesIn(kCopyRefusalCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A temporary record left by an earlier run is being looked at when the

@@ -207,11 +207,107 @@ TEST(SetDataWithoutFolder, IsNoFailureAndCreatesNothing) {
 TEST_F(SetDataTest, UnknownDocumentsFolderTouchesNothingAndCannotCountAsNoFile) {
     os->SetPersonalFolder(std::nullopt);
 
-    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kFailed);
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kNoDocumentsFolder);
 
     EXPECT_TRUE(dialog.Posts().empty());
     EXPECT_EQ(os->Calls(Op::SetFileAttributes), 0u);
     EXPECT_EQ(os->Calls(Op::CreateFile), 0u);
+}
+
+// Only a set-data file that is there can fail the flag; whatever else stands
+// in its way is what the game would meet too: no file to read.
+struct OpenFailureCase {
+    const char* name;
+    std::function<void(platform::fake::FakePlatform&)> arrange;
+    SetDataFlagResult result;
+};
+
+void PrintTo(const OpenFailureCase& c, std::ostream* out) { *out << c.name; }
+
+class SetDataOpenFailureTest : public SetDataTest, public ::testing::WithParamInterface<OpenFailureCase> {};
+
+TEST_P(SetDataOpenFailureTest, FailsOnlyWhereTheFileIsThere) {
+    GetParam().arrange(*os);
+    const std::vector<std::string> before = os->ListAll();
+    const std::optional<std::vector<std::uint8_t>> bytes = os->FileBytes(SetDataPath());
+
+    EXPECT_EQ(FlagSetDataRecord(), GetParam().result);
+
+    EXPECT_TRUE(dialog.Posts().empty());
+    EXPECT_EQ(os->ListAll(), before);
+    EXPECT_EQ(os->FileBytes(SetDataPath()), bytes);
+}
+
+const OpenFailureCase kOpenFailureCases[] = {
+    {"a folder bearing the file's name",
+     [](platform::fake::FakePlatform& fake) { fake.AddFolder(SetDataPath()); }, SetDataFlagResult::kNoFile},
+    {"the file there, every open refused with access denied (no right to write it)",
+     [](platform::fake::FakePlatform& fake) {
+         fake.AddFile(SetDataPath(), SetData(8));
+         fake.InjectFault(Fault{Op::CreateFile, 1, win::kErrorAccessDenied, true});
+     },
+     SetDataFlagResult::kFailed},
+    {"the file there, its drive not ready",
+     [](platform::fake::FakePlatform& fake) {
+         fake.AddFile(SetDataPath(), SetData(8));
+         fake.InjectFault(Fault{Op::CreateFile, 1, 21 /*ERROR_NOT_READY*/, true});
+     },
+     SetDataFlagResult::kFailed},
+    {"the open refused and then not even its attributes readable",
+     [](platform::fake::FakePlatform& fake) {
+         fake.AddFile(SetDataPath(), SetData(8));
+         fake.InjectFault(Fault{Op::CreateFile, 1, 21 /*ERROR_NOT_READY*/, true});
+         fake.InjectFault(Fault{Op::GetFileAttributes, 1, 21 /*ERROR_NOT_READY*/, true});
+     },
+     SetDataFlagResult::kFailed},
+    {"the open refused with access denied and the file gone since",
+     [](platform::fake::FakePlatform& fake) {
+         fake.InjectFault(Fault{Op::CreateFile, 1, win::kErrorAccessDenied, true});
+     },
+     SetDataFlagResult::kNoFile},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, SetDataOpenFailureTest, ::testing::ValuesIn(kOpenFailureCases));
+
+// Paths are built on a documents folder of `rootBytes` bytes (its backslash included).
+class SetDataPathLengthTest : public ::testing::Test {
+protected:
+    std::string UseDocumentsFolderOf(std::size_t rootBytes) {
+        const std::string folder = "C:\\" + std::string(rootBytes - 4, 'd');
+        os->AddFolder(folder);
+        os->SetPersonalFolder(folder);
+        const std::string setDataFolder = folder + "\\" + kSetDataFolder;
+        return setDataFolder + kSetDataFileName;
+    }
+
+    platform::fake::ScopedFakeOs os;
+    test_scene::ScopedProgressDialog dialog{*os};
+};
+
+// No program that names files as the game does reaches a set-data file at a
+// path of 260 bytes or more: there is none for the game, and none to flag.
+TEST_F(SetDataPathLengthTest, APathAtTheLimitIsNoFileAndIsNotTouched) {
+    const std::string path = UseDocumentsFolderOf(216);
+    ASSERT_EQ(path.size(), 260u);
+
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kNoFile);
+
+    EXPECT_EQ(os->Calls(Op::SetFileAttributes), 0u);
+    EXPECT_EQ(os->Calls(Op::CreateFile), 0u);
+    EXPECT_TRUE(dialog.Posts().empty());
+}
+
+TEST_F(SetDataPathLengthTest, APathJustBelowTheLimitIsFlagged) {
+    const std::string path = UseDocumentsFolderOf(215);
+    ASSERT_EQ(path.size(), 259u);
+    os->AddFolder(path.substr(0, path.size() - std::strlen(kSetDataFileName)));
+    auto bytes = SetData(8);
+    PutWarlord(bytes, 5, 1532, 0);
+    os->AddFile(path, bytes);
+
+    EXPECT_EQ(FlagSetDataRecord(), SetDataFlagResult::kWalked);
+
+    EXPECT_EQ(os->FileBytes(path).value_or(std::vector<std::uint8_t>{})[StatusAt(5)], 1);
 }
 
 // A file error part-way leaves the flag unknown: the walk reports a failure,

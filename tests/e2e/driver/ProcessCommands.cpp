@@ -144,8 +144,9 @@ bool HasEnded(HANDLE process, DWORD waitMs) { return WaitForSingleObject(process
 
 }  // namespace
 
-int HoldFile(const char* path) {
-    HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+int HoldFile(const char* path, bool shareNothing) {
+    const DWORD share = shareNothing ? 0 : FILE_SHARE_READ;
+    HANDLE opened = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         Line("ready", 0);
         Line("error", static_cast<long long>(GetLastError()));

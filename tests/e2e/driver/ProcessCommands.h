@@ -9,9 +9,10 @@
 
 namespace driver {
 
-// Opens an existing file for reading, sharing reading only, prints ready=1
-// and keeps it open until killed.
-int HoldFile(const char* path);
+// Opens an existing file for reading, sharing reading only (or, with
+// `shareNothing`, nothing, as a program that takes a file for itself), prints
+// ready=1 and keeps it open until killed.
+int HoldFile(const char* path, bool shareNothing);
 
 // Opens an existing file for reading, sharing reading, writing and deletion
 // (as virus scanners, indexers and sync clients do), prints ready=1, keeps

@@ -15,7 +15,7 @@
 //   e2e_driver set-file-time PATH "YYYY-MM-DD hh:mm:ss"      (UTC)
 //   e2e_driver set-readonly PATH
 //   e2e_driver code-page
-//   e2e_driver hold-file PATH
+//   e2e_driver hold-file PATH [--share-nothing]
 //   e2e_driver [--exe NAME] [--pid ID] hold-file-shared PATH MS [--press-ok]   (MS < 0: until killed)
 //   e2e_driver [--exe NAME] [--pid ID] unattended SECONDS [--kill-after MS] [--poke SEED]
 #include "DialogCommands.h"
@@ -101,7 +101,11 @@ int main(int argc, char** argv) {
     if (command == "set-file-time" && rest == 2) return driver::SetFileTimeUtc(args[0], args[1]);
     if (command == "set-readonly" && rest == 1) return driver::SetReadOnly(args[0]);
     if (command == "code-page" && rest == 0) return driver::PrintCodePage();
-    if (command == "hold-file" && rest == 1) return driver::HoldFile(args[0]);
+    if (command == "hold-file" && (rest == 1 || rest == 2)) {
+        const bool shareNothing = rest == 2 && std::string(args[1]) == "--share-nothing";
+        if (rest == 2 && !shareNothing) return Usage();
+        return driver::HoldFile(args[0], shareNothing);
+    }
     if (command == "hold-file-shared" && (rest == 2 || rest == 3)) {
         const bool pressOk = rest == 3 && std::string(args[2]) == "--press-ok";
         if (rest == 3 && !pressOk) return Usage();
