@@ -170,6 +170,10 @@ installer_companions=()
 installer_env=()
 # Its command line (the installer takes none; a stand-in for it may).
 installer_args=()
+# A folder under C:\ to start the installer from, with its companions,
+# instead of beside the launcher: a player's download folder holds no
+# launcher, and the launcher's own loads must not count as the installer's.
+installer_folder=""
 # Wine's debug channels for the installer's runs: its error lines, kept in
 # the run's log and printed when the case fails.
 readonly installer_winedebug="${AW_E2E_WINEDEBUG:-fixme-all}"
@@ -182,13 +186,24 @@ declare -A launch_log_of=() launch_log_of_wpid=()
 # its Windows process id, and the driver watches it from now on.
 start_installer() {
   local companion with=(--with "$installer") env_args=() setting log waited=0
+  local program
+  program="$(basename "$installer")"
   for companion in "${installer_companions[@]}"; do with+=(--with "$companion"); done
+  if [[ -n $installer_folder ]]; then
+    local folder
+    folder="$("$run_in_wine" --prefix "$prefix" --drive-c)/$installer_folder"
+    rm -rf "$folder" && mkdir -p "$folder"
+    cp "$installer" "${installer_companions[@]}" "$folder/"
+    give_to_wine_user "$folder"
+    with=()
+    program="C:\\$installer_folder\\$program"
+  fi
   for setting in "${installer_env[@]}"; do env_args+=(--env "$setting"); done
   installer_runs=$((installer_runs + 1))
   log="$scratch/installer-$installer_runs"
   # Not through wine_run: $! must be the runner itself, not a subshell.
   WINEDEBUG="$installer_winedebug" "$run_in_wine" --prefix "$prefix" "${with[@]}" "${env_args[@]}" \
-    "$driver_exe" launch "$(basename "$installer")" "${installer_args[@]}" >"$log.report" 2>"$log.wine" &
+    "$driver_exe" launch "$program" "${installer_args[@]}" >"$log.report" 2>"$log.wine" &
   installer_pid=$!
   background_pids+=("$installer_pid")
   launch_log_of[$installer_pid]="$log"

@@ -19,6 +19,7 @@ readonly protected_names=(shcore imm32 oleaut32 comctl32 kernelbase msctf)
 native_first="$(IFS=,; echo "${unprotected_names[*]}")=n,b"
 
 planted="$scratch/planted"
+installer_folder="Downloads"
 mkdir "$planted"
 for name in "${unprotected_names[@]}" "${protected_names[@]}"; do
   cp "$marker_dll" "$planted/$name.dll"

@@ -19,6 +19,8 @@ std::string BesideThisProgram(const std::string& name) {
 
 std::string Quoted(const std::string& argument) { return "\"" + argument + "\""; }
 
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
+
 }  // namespace
 
 int Launch(const LaunchRequest& request) {
@@ -28,8 +30,10 @@ int Launch(const LaunchRequest& request) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+    // In its own folder, as the shell starts a program a player opens.
+    const std::string folder = FolderOf(program);
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
         Line("start_error", static_cast<long long>(GetLastError()));
         return kHarnessFault;
     }
