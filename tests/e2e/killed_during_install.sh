@@ -100,7 +100,7 @@ while (( killed < kills && attempts < 3 * kills )); do
   run_unattended
   runs=$((runs + 1))
   check_following_run
-  [[ $(value_of outcome) == ended ]] && run_ms="$(value_of elapsed_ms)"
+  if [[ $(value_of outcome) == ended ]]; then run_ms="$(value_of elapsed_ms)"; fi
 done
 rm -rf "$documents/ZAVO"
 failures=$((half_written + incomplete_runs + (killed < kills)))

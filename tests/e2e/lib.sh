@@ -40,6 +40,7 @@ e2e_begin() { # case-name installer.exe e2e_driver.exe
   exe_name="$(basename "$installer")"
   scratch="$(mktemp -d)"
   trap e2e_end EXIT
+  trap 'script_stopped $? "$LINENO" "$BASH_COMMAND"' ERR
   "$run_in_wine" --prefix "$prefix" --reset
   expect_code_page "${AW_E2E_CODE_PAGE:-950}"
 }
@@ -50,6 +51,12 @@ expect_code_page() { # number
   drive code-page
   [[ "$(value_of acp)" == "$1" ]] ||
     fail "Wine runs with code page '$(value_of acp)', the test needs $1 (is the locale ${AW_WINE_LOCALE:-zh_TW.UTF-8} generated? run tools/install-deps.sh)"
+}
+
+# A command that failed outside `fail` ends the case too (set -e): say which,
+# so that a fault of the script is never a silent red.
+script_stopped() { # status line command
+  echo "FAIL: $(basename "$0") stopped at line $2 with status $1: $3" >&2
 }
 
 # A prefix is kept after a failure (or with keep_prefix=1), for a look at
@@ -223,8 +230,12 @@ start_installer() {
 watch_installer() { # pid
   local log="${launch_log_of[$1]:?not an installer started by start_installer}" wpid
   for wpid in "${!launch_log_of_wpid[@]}"; do
-    [[ ${launch_log_of_wpid[$wpid]} == "$log" ]] && watched_wpid="$wpid"
+    if [[ ${launch_log_of_wpid[$wpid]} == "$log" ]]; then
+      watched_wpid="$wpid"
+      return 0
+    fi
   done
+  fail "no Windows process id is known for the installer started as $1"
 }
 
 # The full status in a launch report once there is one ("" before).
