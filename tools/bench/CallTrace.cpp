@@ -1,6 +1,6 @@
 #include "CallTrace.h"
 
-#include "ThreadCpu.h"
+#include "ProcessTimes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,18 +13,6 @@ std::int64_t Ticks() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart;
-}
-
-std::int64_t FileTimeTicks(const FILETIME& time) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-}
-
-// How long ago, in ms, the system says this process was created.
-double MsSinceProcessCreation() {
-    FILETIME created, exited, kernel, user, now;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
-    GetSystemTimePreciseAsFileTime(&now);
-    return static_cast<double>(FileTimeTicks(now) - FileTimeTicks(created)) / 10000.0;
 }
 
 // Reading a thread's times is a call to the wineserver under Wine: taken only
