@@ -1,5 +1,7 @@
 // A record of when each platform call of one run began and how long it took,
-// on which thread; written out once at the end of the run.
+// on which thread, and for the calls that move a file's bytes (copies,
+// flushes, moves) the thread's CPU time in them; written out once at the end
+// of the run.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +18,8 @@ public:
     std::uint32_t Begin(const char* name);
     void End(std::uint32_t token);
     // One line per run of the same call on the same thread: thread, name,
-    // count, start and end in ms since the process was created, time inside.
+    // count, start and end in ms since the process was created, time inside,
+    // CPU time inside ("-" for calls whose CPU time is not taken).
     void WriteTo(const char* path) const;
 
 private:
@@ -25,6 +28,8 @@ private:
         DWORD thread;
         std::int64_t begin;
         std::int64_t end;
+        double cpuBegin;  // negative: not taken
+        double cpuEnd;
     };
     static constexpr std::uint32_t kCapacity = 65536;
     double MsSinceCreation(std::int64_t ticks) const;

@@ -29,7 +29,8 @@ int RunSelf(const char* arguments) {
     const std::set<DWORD> watched{info.dwProcessId};
     // One look per pace, as at the installer once its dialog is up.
     while (WaitForSingleObject(process.get(), kWatchPollMs) == WAIT_TIMEOUT) driver::FindMessageBox(watched);
-    std::printf("program_ms=%.1f\n", NowMs() - start);
+    std::printf("created_at_ms=%.1f\n", start);
+    std::printf("ended_ms=%.1f\n", NowMs() - start);
     DWORD exitCode = 1;
     GetExitCodeProcess(process.get(), &exitCode);
     return static_cast<int>(exitCode);

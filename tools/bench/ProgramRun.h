@@ -1,5 +1,6 @@
-// Times a whole program run the way the installer's run is timed: from the
-// process's start, so that both include what starting a program costs.
+// Times a whole program run the way the installer's run is timed: from just
+// before the process is created, so that both include what starting a
+// program costs.
 #pragma once
 
 namespace bench {
@@ -10,8 +11,11 @@ namespace bench {
 constexpr unsigned long kWatchPollMs = 2;
 
 // Runs this same executable with `arguments` and waits for it, looking for
-// its windows as RunInstaller does; prints its output lines as they come and
-// program_ms. Returns its exit code, or 1.
+// its windows as RunInstaller does; prints its output lines, then
+// created_at_ms (the performance counter, in ms, just before the process
+// was created: the same clock in every process, so that the program can
+// tell its own moments against it) and ended_ms (until its end was seen).
+// Returns its exit code, or 1.
 int RunSelf(const char* arguments);
 
 }  // namespace bench

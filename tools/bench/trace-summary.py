@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Where the traced installer's time goes: reads the records that
 addonwarlord1_traced writes (one per run) and prints, as medians over the
-runs, the moments a run passes and the time spent inside each kind of
-platform call on each thread.
+runs, the moments a run passes, the time spent inside each kind of platform
+call on each thread, and the worker's copies, flushes and moves one by one
+(time and CPU time), beside the durable floor's same calls when the floor's
+output of the same rounds is given.
 
-    trace-summary.py TRACE...
+    trace-summary.py TRACE... [--floor FLOOR_OUTPUT...]
 """
 import statistics
 import sys
@@ -19,8 +21,9 @@ def read(path):
             if fields[0] == "entry":
                 entry = float(fields[1])
                 continue
-            thread, name, count, begin, end, inside = fields
-            calls.append((thread, name, int(count[1:]), float(begin), float(end), float(inside)))
+            thread, name, count, begin, end, inside, cpu = fields
+            calls.append((thread, name, int(count[1:]), float(begin), float(end), float(inside),
+                          None if cpu == "-" else float(cpu)))
     return entry, calls
 
 
@@ -81,13 +84,60 @@ def phases(moments):
 
 def inside_by_call(calls):
     totals = defaultdict(lambda: [0, 0.0])
-    for thread, name, count, _, _, inside in calls:
+    for thread, name, count, _, _, inside, _ in calls:
         totals[(thread, name)][0] += count
         totals[(thread, name)][1] += inside
     return totals
 
 
-def main(paths):
+# The file calls that grow with the archives, in the order both the installer
+# and the durable floor make them: staging (copy to the temporary name, flush,
+# rename), the second copy of each archive and its flush, the replacing moves;
+# the installer then flushes and moves its record file.
+FILE_CALLS = ([f"staging {a}: {c}" for a in "LMS" for c in ("copy", "flush", "rename")]
+              + [f"{a} to its .$$$: {c}" for a in "LMS" for c in ("copy", "flush")]
+              + [f"{a}: replacing move" for a in "LMS"]
+              + ["record file: flush", "record file: move"])
+INSTALLER_FILE_CALLS = {"CopyFile", "FlushFileBuffers", "MoveFileEx"}
+FLOOR_FILE_CALLS = {"CopyFileA", "FlushFileBuffers", "MoveFileExA"}
+
+
+def installer_file_calls(calls):
+    """(ms, cpu ms) of each of the worker's file calls, in order."""
+    return [(inside, cpu) for thread, name, count, _, _, inside, cpu in calls
+            if thread == "worker" and name in INSTALLER_FILE_CALLS and count == 1]
+
+
+def floor_file_calls(path):
+    found = []
+    with open(path, encoding="ascii") as output:
+        for line in output:
+            if line.startswith("file_call="):
+                name, _, ms, cpu = line[len("file_call="):].split()
+                if name in FLOOR_FILE_CALLS:
+                    found.append((float(ms), float(cpu)))
+    return found
+
+
+def median_at(runs, index, field):
+    values = [run[index][field] for run in runs if index < len(run) and run[index][field] is not None]
+    return f"{statistics.median(values):7.1f}" if values else "      -"
+
+
+def file_calls(installer_runs, floor_runs):
+    print("  file calls one by one, ms and the thread's CPU ms in them (medians):")
+    print(f"    {'':<28} {'installer':>9} {'cpu':>7}   {'floor':>7} {'cpu':>7}")
+    for index, label in enumerate(FILE_CALLS):
+        print(f"    {label:<28} {median_at(installer_runs, index, 0):>9} {median_at(installer_runs, index, 1)}"
+              f"   {median_at(floor_runs, index, 0)} {median_at(floor_runs, index, 1)}")
+
+
+def main(arguments):
+    paths = arguments
+    floors = []
+    if "--floor" in arguments:
+        at = arguments.index("--floor")
+        paths, floors = arguments[:at], arguments[at + 1:]
     runs = [read(path) for path in paths]
     print(f"  moments, ms since the process was created (median of {len(runs)} runs):")
     moments = [milestones(*run) for run in runs]
@@ -106,6 +156,7 @@ def main(paths):
         inside = statistics.median(t.get(key, [0, 0.0])[1] for t in per_run)
         if inside >= 0.5:
             print(f"    {key[0]:<6} {key[1]:<24} x{counts:<6g} {inside:8.1f}")
+    file_calls([installer_file_calls(calls) for _, calls in runs], [floor_file_calls(path) for path in floors])
 
 
 if __name__ == "__main__":
