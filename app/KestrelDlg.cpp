@@ -16,9 +16,6 @@ constexpr int kProgressSteps = 12;
 // nothing but the wait before a lost outcome is told.
 constexpr std::uintptr_t kWorkerWatchTimer = 1;
 constexpr std::uint32_t kWorkerWatchMs = 250;
-
-// Generous for the longest format with the display name and any int.
-using TextBuffer = char[256];
 }  // namespace
 
 CKestrelDlg::CKestrelDlg(platform::ThreadProc worker) : CDialog(IDD_PROGRESS_DIALOG), workerProc_(worker) {
@@ -43,7 +40,7 @@ void CKestrelDlg::DoDataExchange(platform::CDataExchange* pDX) {
 bool CKestrelDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    TextBuffer status;
+    texts::FormattedText status;
     std::snprintf(status, sizeof status, texts::kStatusFormat.cp950, texts::kWarlordDisplayName);
     SetDlgItemText(IDC_STATUS, status);
 

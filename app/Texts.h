@@ -11,6 +11,9 @@ namespace texts {
 
 constexpr char kWarlordDisplayName[] = "addonwarlord1";
 
+// Generous for the longest format with the display name and any int.
+using FormattedText = char[256];
+
 extern const UiText kStatusFormat;             // status line; %s: display name
 extern const UiText kDoneFormat;               // completion box; %s: display name
 extern const UiText kFailedFormat;             // generic failure box; %s: display name, %d: code

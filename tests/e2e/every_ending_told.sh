@@ -27,13 +27,6 @@ expect_debug_line() { # pattern [log]
     fail "no debugger line '$1': $(grep -i debugstr "$log" | head -5)"
 }
 
-expect_nothing_written() {
-  local documents written
-  documents="$("$run_in_wine" --prefix "$prefix" --documents)"
-  written="$(cd "$documents" && find . -mindepth 1)"
-  [[ -z $written ]] || fail "written under the documents folder: $written"
-}
-
 set_up_demo_game base
 # Wine starts its desktop process for the first program that opens a window,
 # with that program's environment: started by the installer, it would inherit

@@ -468,6 +468,14 @@ expect_read_only() { # path...
   done
 }
 
+# A run that ended before its work left the documents folder as it was: empty.
+expect_nothing_written() {
+  local documents written
+  documents="$("$run_in_wine" --prefix "$prefix" --documents)"
+  written="$(cd "$documents" && find . -mindepth 1)"
+  [[ -z $written ]] || fail "written under the documents folder: $written"
+}
+
 # The files under the game's documents folder, relative to it, one a line, sorted.
 files_in_game_data() {
   (cd "$game_data" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
