@@ -120,6 +120,9 @@ int RunDurableFloor(unsigned pauseMs, const char* sourceDir, const char* targetD
     // Where the installer shows its completion box: the moment the run is
     // timed to, on the clock that the starting program read.
     std::printf("done_at_ms=%.1f\n", doneAt);
+    // From here on only the program's end: how long that takes is told apart
+    // from how long its watcher takes to see it.
+    std::printf("leaving_at_ms=%.1f\n", NowMs());
     return 0;
 }
 

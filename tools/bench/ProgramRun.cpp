@@ -27,10 +27,21 @@ int RunSelf(const char* arguments) {
     WinHandle process(info.hProcess);
     WinHandle thread(info.hThread);
     const std::set<DWORD> watched{info.dwProcessId};
-    // One look per pace, as at the installer once its dialog is up.
-    while (WaitForSingleObject(process.get(), kWatchPollMs) == WAIT_TIMEOUT) driver::FindMessageBox(watched);
+    // One look per pace, as at the installer once its dialog is up. The last
+    // look is told, so that a late sighting of the end can be put down to
+    // the look or to the program.
+    double lookBegan = 0;
+    double lookEnded = 0;
+    while (WaitForSingleObject(process.get(), kWatchPollMs) == WAIT_TIMEOUT) {
+        lookBegan = NowMs();
+        driver::FindMessageBox(watched);
+        lookEnded = NowMs();
+    }
+    const double ended = NowMs();
     std::printf("created_at_ms=%.1f\n", start);
-    std::printf("ended_ms=%.1f\n", NowMs() - start);
+    std::printf("ended_ms=%.1f\n", ended - start);
+    std::printf("last_look_began_ms=%.1f\n", lookBegan - start);
+    std::printf("last_look_ended_ms=%.1f\n", lookEnded - start);
     DWORD exitCode = 1;
     GetExitCodeProcess(process.get(), &exitCode);
     return static_cast<int>(exitCode);
