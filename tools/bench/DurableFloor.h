@@ -17,7 +17,8 @@ namespace bench {
 // time and the thread's CPU time in it; then started_ms (from the process's
 // creation to its start here), pause_ms, work_ms (the pause left out),
 // done_at_ms (the performance counter in ms when the work was done) and
-// leaving_at_ms (the same when it has printed all this and returns).
+// leaving_ms (from the process's creation to when it has printed all this
+// and returns).
 // Returns 0, or 1 when a call failed (and says which).
 int RunDurableFloor(unsigned pauseMs, const char* sourceDir, const char* targetDir, int nameCount, char** names);
 

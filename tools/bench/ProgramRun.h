@@ -16,7 +16,8 @@ constexpr unsigned long kWatchPollMs = 2;
 // was created: the same clock in every process, so that the program can
 // tell its own moments against it), ended_ms (until its end was seen) and
 // last_look_began_ms, last_look_ended_ms (the last search of its windows
-// before its end was seen; 0 if there was none), each since the counter above.
+// before its end was seen, if there was one), each since the counter above;
+// and lifetime_ms, from its creation to its end by the system's process times.
 // Returns its exit code, or 1.
 int RunSelf(const char* arguments);
 
