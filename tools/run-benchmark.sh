@@ -363,6 +363,9 @@ echo "=== size-dependent part, round by round: full-size minus small, ms"
   sort -n | awk '{ printf "  round %s: clocked installer %8s  durable floor %8s\n", $1, $2, $3 }'
 read -r installer_part installer_lo installer_hi <<<"$(differences clocked 4 | cut -d' ' -f2 | summary)"
 read -r floor_part floor_lo floor_hi <<<"$(differences durable 4 | cut -d' ' -f2 | summary)"
+# Rounded once, so that the ratio is that of the figures printed.
+installer_part="$(printf '%.1f' "$installer_part")"
+floor_part="$(printf '%.1f' "$floor_part")"
 printf '%-66s %8.1f  (%.1f .. %.1f)\n' "clocked installer, full-size minus small, per round" \
   "$installer_part" "$installer_lo" "$installer_hi"
 printf '%-66s %8.1f  (%.1f .. %.1f)\n' "durable floor, full-size minus small, per round" \
@@ -372,12 +375,12 @@ small_peak="$(median small installer 6)"
 printf 'peak working set (installer as it ships): small %d bytes, full-size %d bytes, growth %d bytes\n' \
   "$small_peak" "$full_peak" "$((${full_peak%.*} - ${small_peak%.*}))"
 quiet_check at_end
-awk -v si="$(median small clocked 4)" -v su="$(median small ui 4)" \
+awk -v si="$(printf '%.1f' "$(median small clocked 4)")" -v su="$(printf '%.1f' "$(median small ui 4)")" \
     -v ip="$installer_part" -v fp="$floor_part" \
     -v ofi="$(median full installer 4)" -v osi="$(median small installer 4)" \
     -v ofd="$(median full durable 4)" -v osd="$(median small durable 4)" -v osu="$(median small ui 5)" 'BEGIN {
-  printf "earlier method on these runs (the installer as it ships and the UI floor to their completion box seen,\n"
-  printf "  differences of medians): size-dependent %.3f, fixed %.3f\n", (ofi - osi) / (ofd - osd), osi / osu
+  printf "earlier method on these runs: size-dependent %.3f, fixed %.3f", (ofi - osi) / (ofd - osd), osi / osu
+  printf " (installer as it ships, UI floor to their completion box seen; differences of medians)\n"
   printf "size-dependent (medians of the per-round differences): installer %.1f ms, durable floor %.1f ms\n", ip, fp
   printf "fixed (medians, small archives): installer %.1f ms, UI floor %.1f ms\n", si, su
   printf "ratio_size_dependent=%.3f\n", ip / fp
