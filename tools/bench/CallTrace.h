@@ -4,6 +4,8 @@
 // of the run.
 #pragma once
 
+#include "CallRecorder.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -11,12 +13,12 @@
 
 namespace bench {
 
-class CallTrace {
+class CallTrace final : public CallRecorder {
 public:
     CallTrace();
-    // Returns a token for End; calls beyond the capacity are not recorded.
-    std::uint32_t Begin(const char* name);
-    void End(std::uint32_t token);
+    // Calls beyond the capacity are not recorded.
+    std::uint32_t Begin(const char* name) override;
+    void End(std::uint32_t token) override;
     // One line per run of the same call on the same thread: thread, name,
     // count, start and end in ms since the process was created, time inside,
     // CPU time inside ("-" for calls whose CPU time is not taken).
@@ -40,19 +42,6 @@ private:
     double frequency_;
     std::int64_t entryTicks_;
     double entryMsSinceCreation_;
-};
-
-// Times one call from construction to destruction.
-class TracedCall {
-public:
-    TracedCall(CallTrace& trace, const char* name) : trace_(trace), token_(trace.Begin(name)) {}
-    ~TracedCall() { trace_.End(token_); }
-    TracedCall(const TracedCall&) = delete;
-    TracedCall& operator=(const TracedCall&) = delete;
-
-private:
-    CallTrace& trace_;
-    std::uint32_t token_;
 };
 
 }  // namespace bench

@@ -120,6 +120,10 @@ int RunDurableFloor(unsigned pauseMs, const char* sourceDir, const char* targetD
     // Where the installer shows its completion box: the moment the run is
     // timed to, on the clock that the starting program read.
     std::printf("done_at_ms=%.1f\n", doneAt);
+    // From here on only the program's end: on the system's clock of process
+    // times, so that how long the end takes can be told apart from how long
+    // the watcher takes to see it.
+    std::printf("leaving_ms=%.1f\n", MsSinceProcessCreation());
     return 0;
 }
 

@@ -13,11 +13,13 @@ namespace bench {
 // moves each temporary file over its archive. The temporary name is NAME
 // with its extension replaced by "$$$". TARGET_DIR must exist and hold none
 // of these files.
-// Prints started_ms (from the process's creation to its start here),
-// work_ms (the pause left out), done_at_ms (the performance counter in ms
-// when the work was done), then one file_call line for each
-// copy, flush and move: its name, file, time and the thread's CPU time in
-// it. Returns 0, or 1 when a call failed (and says which).
+// Prints one file_call line for each copy, flush and move: its name, file,
+// time and the thread's CPU time in it; then started_ms (from the process's
+// creation to its start here), pause_ms, work_ms (the pause left out),
+// done_at_ms (the performance counter in ms when the work was done) and
+// leaving_ms (from the process's creation to when it has printed all this
+// and returns).
+// Returns 0, or 1 when a call failed (and says which).
 int RunDurableFloor(unsigned pauseMs, const char* sourceDir, const char* targetDir, int nameCount, char** names);
 
 }  // namespace bench

@@ -31,12 +31,29 @@ struct Installer {
     DWORD processId = 0;
 };
 
-bool Start(const char* exePath, Installer& installer) {
+// The runner's standard output as a handle that a program can inherit.
+WinHandle InheritableOutput() {
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &copy, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS)) {
+        return WinHandle();
+    }
+    return WinHandle(copy);
+}
+
+// The program's standard output is the runner's, so that a program that
+// tells its own moments (BoxMoments) tells them among the runner's lines.
+bool Start(const char* exePath, const WinHandle& output, Installer& installer) {
     std::string commandLine = std::string("\"") + exePath + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output.get();
+    }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessA(exePath, &commandLine[0], nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
         return false;
     }
     CloseHandle(info.hThread);
@@ -140,8 +157,11 @@ void TakeWorkingDialogPicture(const Installer& installer, const char* pictureDir
 
 int RunInstaller(const char* exePath, const char* pictureDir) {
     Installer installer;
+    const WinHandle output = InheritableOutput();
+    // What the program writes must come after what is already buffered here.
+    std::fflush(stdout);
     const double startMs = NowMs();
-    if (!Start(exePath, installer)) {
+    if (!Start(exePath, output, installer)) {
         std::printf("start_failed=%lu\n", GetLastError());
         return 1;
     }
@@ -179,6 +199,8 @@ int RunInstaller(const char* exePath, const char* pictureDir) {
     DWORD exitCode = 0;
     GetExitCodeProcess(installer.process.get(), &exitCode);
     PrintResults(boxes, dialogVisibleMs, exitCode, peak);
+    // The clock that the program's own moments are read against.
+    std::printf("created_at_ms=%.1f\n", startMs);
     return 0;
 }
 

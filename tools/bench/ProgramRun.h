@@ -14,7 +14,10 @@ constexpr unsigned long kWatchPollMs = 2;
 // its windows as RunInstaller does; prints its output lines, then
 // created_at_ms (the performance counter, in ms, just before the process
 // was created: the same clock in every process, so that the program can
-// tell its own moments against it) and ended_ms (until its end was seen).
+// tell its own moments against it), ended_ms (until its end was seen) and
+// last_look_began_ms, last_look_ended_ms (the last search of its windows
+// before its end was seen, if there was one), each since the counter above;
+// and lifetime_ms, from its creation to its end by the system's process times.
 // Returns its exit code, or 1.
 int RunSelf(const char* arguments);
 
