@@ -47,10 +47,14 @@ test_scene::GameSetup MakePatchableGame(FaceScale scale) {
     return game;
 }
 
+// Each made on first use only: a test process that needs one size builds no other.
 const test_scene::GameSetup& PatchableGame(FaceScale scale) {
-    static const test_scene::GameSetup full = MakePatchableGame(FaceScale::kFull);
+    if (scale == FaceScale::kFull) {
+        static const test_scene::GameSetup full = MakePatchableGame(FaceScale::kFull);
+        return full;
+    }
     static const test_scene::GameSetup small = MakePatchableGame(FaceScale::kSmall);
-    return scale == FaceScale::kFull ? full : small;
+    return small;
 }
 
 // Four records; record 2 is the packaged warlord's, with status 0.
@@ -94,9 +98,12 @@ Disk MakeFirstRunLeftovers(FaceScale scale) {
 
 // What a first successful run leaves in the documents folder.
 const Disk& FirstRunLeftovers(FaceScale scale) {
-    static const Disk full = MakeFirstRunLeftovers(FaceScale::kFull);
+    if (scale == FaceScale::kFull) {
+        static const Disk full = MakeFirstRunLeftovers(FaceScale::kFull);
+        return full;
+    }
     static const Disk small = MakeFirstRunLeftovers(FaceScale::kSmall);
-    return scale == FaceScale::kFull ? full : small;
+    return small;
 }
 
 // The player's folder, in which another user wrote nothing, holds the
