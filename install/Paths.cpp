@@ -3,6 +3,7 @@
 #include "install/InstallMessages.h"
 #include "install/PathCharacters.h"
 #include "install/ProgressDialogLink.h"
+#include "platform/AnsiConversion.h"
 #include "platform/Platform.h"
 
 #include <cstring>
@@ -45,14 +46,16 @@ std::optional<PathLayout> LayOut(const std::string& path) {
 
 void GetDocumentsRoot(std::string& text) {
     text.clear();
-    char buffer[kMaxPathBytes + 1] = {};
-    if (!platform::Os().GetPersonalFolderPath(buffer)) return;
-    const char* terminator = static_cast<const char*>(std::memchr(buffer, 0, sizeof buffer));
-    if (terminator == nullptr) return;
-    std::string folder(buffer, static_cast<std::size_t>(terminator - buffer));
+    char16_t shellName[kMaxPathBytes + 1] = {};
+    if (!platform::Os().GetPersonalFolderPath(shellName)) return;
+    platform::AnsiCodePage codePage;
+    if (!platform::Os().GetAnsiCodePage(&codePage)) return;
+    const platform::AnsiName name = platform::ToAnsiName(codePage, shellName);
+    if (name.error != platform::win::kErrorSuccess) return;
+    std::string folder = name.bytes;
     // The last byte may be the second half of a character such as 許 (B3 5C):
     // only a backslash character ends the folder's name.
-    const std::optional<PathLayout> layout = LayOut(folder);
+    const std::optional<PathLayout> layout = LayOutPath(codePage, folder);
     if (!layout) return;
     // A folder of 259 bytes has no room for the backslash and stays as it is,
     // as the system's own path helper leaves it: every path built on it is

@@ -21,8 +21,8 @@ extern const char* const FaceArchiveTempPaths[kFaceArchiveCount];
 extern const char* const FaceArchiveSourcePaths[kFaceArchiveCount];
 
 // The documents folder with a trailing backslash; empty when it cannot be
-// determined, when its name cannot be written in the system's code page, or
-// when its bytes do not read as whole characters.
+// determined, or when its name cannot be written in the system's code page
+// within 259 bytes.
 void GetDocumentsRoot(std::string& text);
 // Creates every missing folder below the path's root (a drive or a share)
 // whose name ends with a backslash character in it. 1 on success, 0 for a

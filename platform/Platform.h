@@ -54,6 +54,8 @@ constexpr std::uint32_t kErrorMoreData = 234;
 constexpr std::uint32_t kErrorInvalidFlags = 1004;
 constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
 
+constexpr std::uint32_t kCpAcp = 0;
+constexpr std::uint32_t kCpUtf8 = 65001;
 constexpr std::uint32_t kWcErrInvalidChars = 0x80;
 constexpr std::uint32_t kWcNoBestFitChars = 0x400;
 
@@ -197,33 +199,31 @@ public:
     virtual long RegCloseKey(RegKey key) = 0;
 
     // --- Shell --------------------------------------------------------------
-    // The current user's documents folder (CSIDL_PERSONAL) as the shell
-    // reports it, in the ANSI code page, written into `buffer` (260 bytes,
-    // zero-terminated); Windows reports it without a trailing backslash.
-    // The shell's UTF-16 name is converted as platform/AnsiConversion.h says.
-    // False when the shell could not give it, when its name cannot be
-    // written in the ANSI code page (kErrorNoUnicodeTranslation): a name with
-    // a stand-in character would lead somewhere else, or when it takes more
-    // than 259 bytes there (kErrorInsufficientBuffer). `buffer` is then
-    // unspecified.
-    virtual bool GetPersonalFolderPath(char (&buffer)[260]) = 0;
+    // The current user's documents folder (CSIDL_PERSONAL) as the shell holds
+    // it, in UTF-16, zero-terminated in `buffer` (MAX_PATH units). Windows
+    // reports it without a trailing backslash, Wine's shell with one. False,
+    // with the shell's error, when it could not give it. Writing it in the
+    // ANSI code page is the caller's business (platform/AnsiConversion.h).
+    virtual bool GetPersonalFolderPath(char16_t (&buffer)[260]) = 0;
 
     // --- Code page ----------------------------------------------------------
     // GetACP and GetCPInfo(CP_ACP). False when the system could not tell.
     virtual bool GetAnsiCodePage(AnsiCodePage* codePage) = 0;
-    // WideCharToMultiByte(CP_ACP, flags, text, -1, buffer, size, nullptr,
-    // usedDefault): the zero-terminated UTF-16 `text` in the ANSI code page.
-    // Returns the bytes written, the terminator included; 0 on failure
-    // (kErrorInsufficientBuffer when `size` is too small). Windows' rules for
-    // the arguments hold: in UTF-8 the flags may only be 0 or
-    // kWcErrInvalidChars (else kErrorInvalidFlags) and `usedDefault` must be
-    // null (else kErrorInvalidParameter); kWcErrInvalidChars belongs to UTF-8
-    // alone (kErrorInvalidFlags elsewhere). Without that flag UTF-8 writes an
-    // unpaired surrogate as U+FFFD; with it the call fails with
+    // WideCharToMultiByte(codePage, flags, text, -1, buffer, size, nullptr,
+    // usedDefault): the zero-terminated UTF-16 `text` in `codePage` (a
+    // number, or kCpAcp for the ANSI code page). Returns the bytes written,
+    // the terminator included; 0 on failure (kErrorInsufficientBuffer when
+    // `size` is too small). Windows' rules for the arguments hold:
+    // kWcErrInvalidChars is allowed only when `codePage` is kCpUtf8 itself
+    // (not kCpAcp, even where that is UTF-8; else kErrorInvalidFlags); in
+    // UTF-8 the flags may only be 0 or kWcErrInvalidChars (else
+    // kErrorInvalidFlags) and `usedDefault` must be null (else
+    // kErrorInvalidParameter). Without that flag UTF-8 writes an unpaired
+    // surrogate as U+FFFD; with it the call fails with
     // kErrorNoUnicodeTranslation. Another code page writes a character it
     // lacks as '?' and sets `*usedDefault`.
-    virtual int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
-                               bool* usedDefault) = 0;
+    virtual int WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer,
+                               int size, bool* usedDefault) = 0;
 
     // --- File system by name ------------------------------------------------
     virtual bool PathFileExists(const char* path) = 0;

@@ -41,7 +41,7 @@ FakePlatform::FakePlatform() : state_(std::make_unique<detail::FakeState>()) {
     AddDrive('C');
     const std::string documents = "C:\\Users\\Player\\Documents";
     AddFolder(documents);
-    state_->personalFolder = documents;
+    state_->personalFolder = u"C:\\Users\\Player\\Documents";
 }
 
 FakePlatform::~FakePlatform() {

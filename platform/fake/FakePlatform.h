@@ -127,20 +127,19 @@ public:
     // bytes it was given.
     void SetAnsiCodePage(std::uint32_t number);
 
-    // Documents folder, as bytes of the code page; nullopt makes the lookup
-    // fail. It starts as "C:\\Users\\Player\\Documents", which exists; a
-    // folder set here is reported whether or not it exists. The shell reports
-    // it as Windows does, without a trailing backslash (a drive root keeps its
-    // own), or with `withBackslash` as Wine's shell does. The lookup still
-    // holds the conversion's arguments to Windows' rules for the code page.
+    // The documents folder as the shell holds it, in UTF-16; nullopt makes
+    // the lookup fail. It starts as "C:\\Users\\Player\\Documents", which
+    // exists; a folder set here is reported whether or not it exists. The
+    // shell reports it as Windows does, without a trailing backslash (a drive
+    // root keeps its own), or with `withBackslash` as Wine's shell does.
+    // Writing it in the code page is the installer's business.
+    void SetPersonalFolderName(std::optional<std::u16string> name, bool withBackslash = false);
+    // The same, given as the bytes it has in the current code page (set that
+    // first): they must read as characters of the double's tables
+    // (platform/fake/FakeConversion.h), or it throws std::invalid_argument.
     void SetPersonalFolder(std::optional<std::string> path, bool withBackslash = false);
-    // The same, in UTF-16 as the shell holds it: the lookup converts it as
-    // WideCharToAnsi does, so only UTF-8 and ASCII names come through whole
-    // (platform/fake/FakeConversion.h).
-    void SetPersonalFolderName(std::u16string name, bool withBackslash = false);
     // A documents folder whose name holds an unpaired surrogate, which no
-    // code page can write: with the arguments platform/AnsiConversion.h
-    // chooses, the lookup fails with kErrorNoUnicodeTranslation.
+    // code page can write.
     void SetPersonalFolderWithoutAnsiName();
 
     // File system. Paths are absolute ("C:\\a\\b"); a trailing backslash on a
@@ -274,9 +273,9 @@ public:
     long RegQueryValueEx(RegKey key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
                          std::uint32_t* size) override;
     long RegCloseKey(RegKey key) override;
-    bool GetPersonalFolderPath(char (&buffer)[260]) override;
+    bool GetPersonalFolderPath(char16_t (&buffer)[260]) override;
     bool GetAnsiCodePage(AnsiCodePage* codePage) override;
-    int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
+    int WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer, int size,
                        bool* usedDefault) override;
     bool PathFileExists(const char* path) override;
     std::uint32_t GetFileAttributes(const char* path) override;

@@ -1,34 +1,14 @@
 // The shell's documents folder, the system's ANSI code page, the conversion
 // into it and network shares: what decides how the double reads a name.
-#include "platform/AnsiConversion.h"
 #include "platform/fake/FakeConversion.h"
 #include "platform/fake/FakePath.h"
 #include "platform/fake/FakeState.h"
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace platform::fake {
-
-namespace {
-
-// The documents folder's name in the code page, converted with the
-// arguments the lookup uses: 0, or the lookup's error.
-std::uint32_t ConvertedPersonalFolder(const detail::FakeState& state, std::string* name) {
-    if (!state.personalFolder && !state.personalFolderName) return win::kErrorFileNotFound;
-    const AnsiNameConversion conversion = AnsiNameConversionFor(state.codePage);
-    if (!state.personalFolderName) {
-        *name = *state.personalFolder;
-        return detail::ConversionArgumentsError(state.codePage, conversion.flags, conversion.reportsStandIns);
-    }
-    const detail::Conversion converted =
-        detail::WideToAnsi(state.codePage, conversion.flags, *state.personalFolderName, conversion.reportsStandIns);
-    if (converted.error != 0) return converted.error;
-    if (converted.usedDefault) return win::kErrorNoUnicodeTranslation;
-    *name = converted.bytes;
-    return 0;
-}
-
-}  // namespace
 
 void FakePlatform::SetAnsiCodePage(std::uint32_t number) {
     const std::optional<AnsiCodePage> codePage = detail::KnownCodePage(number);
@@ -44,16 +24,18 @@ bool FakePlatform::GetAnsiCodePage(AnsiCodePage* codePage) {
     return true;
 }
 
-int FakePlatform::WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
-                                 bool* usedDefault) {
+int FakePlatform::WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer,
+                                 int size, bool* usedDefault) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::WideCharToAnsi)) return 0;
-    if (text == nullptr || size < 0 || (size > 0 && buffer == nullptr)) {
+    const std::optional<AnsiCodePage> target =
+        codePage == win::kCpAcp ? std::optional<AnsiCodePage>(state_->codePage) : detail::KnownCodePage(codePage);
+    if (!target || text == nullptr || size < 0 || (size > 0 && buffer == nullptr)) {
         state_->SetError(win::kErrorInvalidParameter);
         return 0;
     }
     const detail::Conversion converted =
-        detail::WideToAnsi(state_->codePage, flags, std::u16string(text), usedDefault != nullptr);
+        detail::WideToAnsi(codePage, *target, flags, std::u16string(text), usedDefault != nullptr);
     if (converted.error != 0) {
         state_->SetError(converted.error);
         return 0;
@@ -78,16 +60,18 @@ void FakePlatform::AddShare(const std::string& share) {
 }
 
 void FakePlatform::SetPersonalFolder(std::optional<std::string> path, bool withBackslash) {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->personalFolder = std::move(path);
-    state_->personalFolderName = std::nullopt;
-    state_->personalFolderWithBackslash = withBackslash;
+    std::optional<std::u16string> name;
+    if (path) {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        name = detail::AnsiToWide(state_->codePage, *path);
+        if (!name) throw std::invalid_argument("the double cannot read the documents folder's bytes as characters");
+    }
+    SetPersonalFolderName(std::move(name), withBackslash);
 }
 
-void FakePlatform::SetPersonalFolderName(std::u16string name, bool withBackslash) {
+void FakePlatform::SetPersonalFolderName(std::optional<std::u16string> name, bool withBackslash) {
     std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->personalFolder = std::nullopt;
-    state_->personalFolderName = std::move(name);
+    state_->personalFolder = std::move(name);
     state_->personalFolderWithBackslash = withBackslash;
 }
 
@@ -95,22 +79,23 @@ void FakePlatform::SetPersonalFolderWithoutAnsiName() {
     SetPersonalFolderName(u"C:\\Users\\Player\\Documents\xD800");
 }
 
-bool FakePlatform::GetPersonalFolderPath(char (&buffer)[260]) {
+bool FakePlatform::GetPersonalFolderPath(char16_t (&buffer)[260]) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::GetPersonalFolderPath)) return false;
-    std::string name;
-    if (const std::uint32_t error = ConvertedPersonalFolder(*state_, &name)) {
-        state_->SetError(error);
+    if (!state_->personalFolder) {
+        state_->SetError(win::kErrorFileNotFound);
         return false;
     }
-    std::string reported = detail::WithoutTrailingSeparators(state_->codePage, name);
-    if (state_->personalFolderWithBackslash && reported.size() > 3) reported += '\\';
-    // The conversion writes into the caller's 260 bytes.
-    if (reported.size() >= sizeof(buffer)) {
+    std::u16string reported = *state_->personalFolder;
+    while (reported.size() > 3 && reported.back() == u'\\') reported.pop_back();
+    if (state_->personalFolderWithBackslash && reported.size() > 3) reported += u'\\';
+    if (reported.size() >= sizeof buffer / sizeof buffer[0]) {
         state_->SetError(win::kErrorInsufficientBuffer);
         return false;
     }
-    std::memcpy(buffer, reported.c_str(), reported.size() + 1);
+    std::copy(reported.begin(), reported.end(), buffer);
+    buffer[reported.size()] = u'\0';
+    state_->SetError(win::kErrorSuccess);
     return true;
 }
 

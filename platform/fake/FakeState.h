@@ -137,9 +137,8 @@ struct FakeState {
     AnsiCodePage codePage;
 
     // Shell
-    std::optional<std::string> personalFolder;        // as bytes of the code page
-    std::optional<std::u16string> personalFolderName;  // as the shell holds it; converted when asked
-    bool personalFolderWithBackslash = false;          // reported as Wine's shell does
+    std::optional<std::u16string> personalFolder;  // as the shell holds it
+    bool personalFolderWithBackslash = false;      // reported as Wine's shell does
 
     // File system: every file and folder by folded full path.
     std::map<std::string, std::shared_ptr<detail::Entry>> entries;

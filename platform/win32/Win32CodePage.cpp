@@ -21,11 +21,11 @@ bool Win32Platform::GetAnsiCodePage(AnsiCodePage* codePage) {
     return true;
 }
 
-int Win32Platform::WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
-                                  bool* usedDefault) {
+int Win32Platform::WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer,
+                                  int size, bool* usedDefault) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 code units");
     BOOL used = FALSE;
-    const int bytes = ::WideCharToMultiByte(CP_ACP, flags, reinterpret_cast<const wchar_t*>(text), -1, buffer,
+    const int bytes = ::WideCharToMultiByte(codePage, flags, reinterpret_cast<const wchar_t*>(text), -1, buffer,
                                             size, nullptr, usedDefault != nullptr ? &used : nullptr);
     win32::RecordLastError(bytes == 0 ? ::GetLastError() : ERROR_SUCCESS);
     if (usedDefault != nullptr) *usedDefault = used != FALSE;

@@ -19,9 +19,9 @@ public:
                          std::uint32_t* size) override;
     long RegCloseKey(RegKey key) override;
 
-    bool GetPersonalFolderPath(char (&buffer)[260]) override;
+    bool GetPersonalFolderPath(char16_t (&buffer)[260]) override;
     bool GetAnsiCodePage(AnsiCodePage* codePage) override;
-    int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
+    int WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer, int size,
                        bool* usedDefault) override;
 
     bool PathFileExists(const char* path) override;

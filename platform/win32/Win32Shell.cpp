@@ -1,4 +1,3 @@
-#include "platform/AnsiConversion.h"
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -27,28 +26,17 @@ private:
 };
 }  // namespace
 
-bool Win32Platform::GetPersonalFolderPath(char (&buffer)[260]) {
+bool Win32Platform::GetPersonalFolderPath(char16_t (&buffer)[260]) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 code units");
+    static_assert(sizeof buffer / sizeof buffer[0] == MAX_PATH, "the shell writes MAX_PATH characters");
     ShellItemList list;
     const HRESULT found = ::SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, list.Out());
     win32::RecordLastError(static_cast<std::uint32_t>(found));
     if (FAILED(found) || list.Get() == nullptr) return false;
-    // Asked in UTF-16 and converted here: the ANSI call would put '?' for a
-    // character the code page lacks, naming a folder that is not the user's.
-    wchar_t wide[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(list.Get(), wide)) {
+    // Asked in UTF-16: the ANSI call would put '?' for a character the code
+    // page lacks, naming a folder that is not the user's.
+    if (!::SHGetPathFromIDListW(list.Get(), reinterpret_cast<wchar_t*>(buffer))) {
         win32::RecordLastError();
-        return false;
-    }
-    AnsiCodePage codePage;
-    if (!GetAnsiCodePage(&codePage)) return false;
-    const AnsiNameConversion conversion = AnsiNameConversionFor(codePage);
-    bool usedDefault = false;
-    if (WideCharToAnsi(reinterpret_cast<const char16_t*>(wide), conversion.flags, buffer, sizeof buffer,
-                       conversion.reportsStandIns ? &usedDefault : nullptr) == 0) {
-        return false;
-    }
-    if (usedDefault) {
-        win32::RecordLastError(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     win32::RecordLastError(ERROR_SUCCESS);

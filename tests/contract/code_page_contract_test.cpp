@@ -77,41 +77,61 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::to_string(info.param.codePage); });
 
 // Conversion into a code page other than UTF-8, with the arguments the
-// documents-folder lookup uses there. The double writes only ASCII in these
-// code pages, so the cases keep to ASCII and to what no code page can write.
-class NonUtf8ConversionContract : public PlatformContract, public ::testing::WithParamInterface<std::uint32_t> {
+// documents-folder lookup uses there and the code page's own number. The
+// double knows only a few characters of each (platform/fake/FakeConversion.h):
+// the cases keep to those, to ASCII and to what no code page can write.
+struct ConversionCase {
+    std::uint32_t codePage;
+    std::u16string character;
+    std::string bytes;
+};
+void PrintTo(const ConversionCase& c, std::ostream* out) { *out << c.codePage; }
+
+class NonUtf8ConversionContract : public PlatformContract, public ::testing::WithParamInterface<ConversionCase> {
 protected:
     void SetUp() override {
         PlatformContract::SetUp();
-        if (!env().UseAnsiCodePage(GetParam())) GTEST_SKIP() << "the system's code page is not " << GetParam();
+        if (!env().UseAnsiCodePage(GetParam().codePage)) {
+            GTEST_SKIP() << "the system's code page is not " << GetParam().codePage;
+        }
     }
+    std::uint32_t number() const { return GetParam().codePage; }
 };
 
 TEST_P(NonUtf8ConversionContract, ReportsACharacterItLacksAsAStandIn) {
     char buffer[16] = {};
     bool usedDefault = true;
-    EXPECT_EQ(5, os().WideCharToAnsi(u"C:\\a", kWcNoBestFitChars, buffer, sizeof buffer, &usedDefault));
-    EXPECT_EQ(std::string(buffer), "C:\\a");
+    const std::u16string name = u"C:\\" + GetParam().character;
+    const std::string bytes = "C:\\" + GetParam().bytes;
+    EXPECT_EQ(static_cast<int>(bytes.size()) + 1,
+              os().WideCharToAnsi(number(), name.c_str(), kWcNoBestFitChars, buffer, sizeof buffer, &usedDefault));
+    EXPECT_EQ(std::string(buffer), bytes);
     EXPECT_FALSE(usedDefault);
 
     // An unpaired surrogate is no character of any code page.
-    EXPECT_EQ(3, os().WideCharToAnsi(u"a\xD800", kWcNoBestFitChars, buffer, sizeof buffer, &usedDefault));
+    EXPECT_EQ(3, os().WideCharToAnsi(number(), u"a\xD800", kWcNoBestFitChars, buffer, sizeof buffer, &usedDefault));
     EXPECT_EQ(std::string(buffer), "a?");
     EXPECT_TRUE(usedDefault);
 
-    EXPECT_EQ(0, os().WideCharToAnsi(u"abcd", kWcNoBestFitChars, buffer, 4, &usedDefault));
+    EXPECT_EQ(0, os().WideCharToAnsi(number(), u"abcd", kWcNoBestFitChars, buffer, 4, &usedDefault));
     EXPECT_EQ(kErrorInsufficientBuffer, os().LastError());
 }
 
 TEST_P(NonUtf8ConversionContract, RefusesTheFlagThatBelongsToUtf8) {
     if (env().UnderWine()) GTEST_SKIP() << "Wine accepts WC_ERR_INVALID_CHARS in every code page";
     char buffer[16] = {};
-    EXPECT_EQ(0, os().WideCharToAnsi(u"a", kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
-    EXPECT_EQ(kErrorInvalidFlags, os().LastError());
+    for (const std::uint32_t codePage : {number(), kCpAcp}) {
+        EXPECT_EQ(0, os().WideCharToAnsi(codePage, u"a", kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
+        EXPECT_EQ(kErrorInvalidFlags, os().LastError());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(AnsiCodePages, NonUtf8ConversionContract, ::testing::Values(1252u, 950u, 936u, 932u),
-                         [](const auto& info) { return std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(AnsiCodePages, NonUtf8ConversionContract,
+                         ::testing::Values(ConversionCase{1252, u"\u00B3", "\xB3"},     // ³
+                                           ConversionCase{950, u"\u8A31", "\xB3\x5C"},  // 許
+                                           ConversionCase{936, u"\u4E57", "\x81\x5C"},  // 乗
+                                           ConversionCase{932, u"\u8868", "\x95\x5C"}), // 表
+                         [](const auto& info) { return std::to_string(info.param.codePage); });
 
 // UTF-8 as the system's code page (the option "use Unicode UTF-8 for
 // worldwide language support").
@@ -160,19 +180,19 @@ TEST_F(Utf8CodePageContract, BytesThatFormNoCharacterReadAsAReplacementCharacter
 // With the arguments the documents-folder lookup uses in UTF-8.
 TEST_F(Utf8CodePageContract, WritesEveryCharacterButAnUnpairedSurrogate) {
     char buffer[32] = {};
-    EXPECT_EQ(14, os().WideCharToAnsi(u"C:\\\u8A31\u529F\xD83D\xDE00", kWcErrInvalidChars, buffer, sizeof buffer,
+    EXPECT_EQ(14, os().WideCharToAnsi(kCpUtf8, u"C:\\\u8A31\u529F\xD83D\xDE00", kWcErrInvalidChars, buffer, sizeof buffer,
                                       nullptr));
     EXPECT_EQ(std::string(buffer), "C:\\" + kXuGong + "\xF0\x9F\x98\x80");
 
     for (const char16_t* unpaired : {u"a\xD800z", u"a\xDC00z", u"a\xDE00\xD83D"}) {
-        EXPECT_EQ(0, os().WideCharToAnsi(unpaired, kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
+        EXPECT_EQ(0, os().WideCharToAnsi(kCpUtf8, unpaired, kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
         EXPECT_EQ(kErrorNoUnicodeTranslation, os().LastError());
     }
-    EXPECT_EQ(6, os().WideCharToAnsi(u"a\xD800z", 0, buffer, sizeof buffer, nullptr))
+    EXPECT_EQ(6, os().WideCharToAnsi(kCpUtf8, u"a\xD800z", 0, buffer, sizeof buffer, nullptr))
         << "without the flag it stands in as U+FFFD";
     EXPECT_EQ(std::string(buffer), "a\xEF\xBF\xBDz");
 
-    EXPECT_EQ(0, os().WideCharToAnsi(u"\u8A31\u529F", kWcErrInvalidChars, buffer, 6, nullptr));
+    EXPECT_EQ(0, os().WideCharToAnsi(kCpUtf8, u"\u8A31\u529F", kWcErrInvalidChars, buffer, 6, nullptr));
     EXPECT_EQ(kErrorInsufficientBuffer, os().LastError());
 }
 
@@ -181,13 +201,23 @@ TEST_F(Utf8CodePageContract, RefusesBestFitFlagsAndTheUsedDefaultPointer) {
     char buffer[16] = {};
     bool usedDefault = false;
     for (const std::uint32_t flags : {kWcNoBestFitChars, kWcNoBestFitChars | kWcErrInvalidChars}) {
-        EXPECT_EQ(0, os().WideCharToAnsi(u"a", flags, buffer, sizeof buffer, nullptr));
+        EXPECT_EQ(0, os().WideCharToAnsi(kCpUtf8, u"a", flags, buffer, sizeof buffer, nullptr));
         EXPECT_EQ(kErrorInvalidFlags, os().LastError());
     }
     for (const std::uint32_t flags : {0u, kWcErrInvalidChars}) {
-        EXPECT_EQ(0, os().WideCharToAnsi(u"a", flags, buffer, sizeof buffer, &usedDefault));
+        EXPECT_EQ(0, os().WideCharToAnsi(kCpUtf8, u"a", flags, buffer, sizeof buffer, &usedDefault));
         EXPECT_EQ(kErrorInvalidParameter, os().LastError());
     }
+}
+
+// WC_ERR_INVALID_CHARS is documented with CP_UTF8 itself, not with CP_ACP
+// that happens to be UTF-8: the lookup passes the number.
+TEST_F(Utf8CodePageContract, RefusesTheUtf8FlagWithTheAnsiCodePagesAlias) {
+    if (env().UnderWine()) GTEST_SKIP() << "Wine accepts WC_ERR_INVALID_CHARS with CP_ACP";
+    char buffer[16] = {};
+    EXPECT_EQ(0, os().WideCharToAnsi(kCpAcp, u"a", kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
+    EXPECT_EQ(kErrorInvalidFlags, os().LastError());
+    EXPECT_EQ(2, os().WideCharToAnsi(kCpAcp, u"a", 0, buffer, sizeof buffer, nullptr)) << "without it, CP_ACP writes UTF-8";
 }
 
 using SingleByteCodePageContract = PlatformContract;

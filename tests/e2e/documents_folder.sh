@@ -16,6 +16,20 @@ use_documents_folder() { # name
   expect reg_set ok
 }
 
+# The same for a name the system's code page cannot write: the driver gets
+# it as UTF-8 in hex and stores it in UTF-16, as the shell holds it.
+use_documents_folder_beyond_code_page() { # name
+  local profile wine_path
+  profile="$(dirname "$documents")"
+  documents="$profile/$1"
+  mkdir "$documents"
+  give_to_wine_user "$documents"
+  game_data="$documents/ZAVO/Vantaris77 Tc"
+  wine_path="$(wine_run --wine-path "$profile")\\$1"
+  drive reg-set "$user_shell_folders" Personal sz-utf8-hex "$(printf '%s' "$wine_path" | od -An -v -tx1 | tr -d ' \n')"
+  expect reg_set ok
+}
+
 # Every folder of the prefix's drive C: outside the documents folder.
 folders_outside_documents() {
   local drive_c

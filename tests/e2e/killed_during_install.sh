@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # The installer process ends abruptly (TerminateProcess, the nearest a test
 # gets to pulling the plug) at random moments of a full base installation on
-# a fresh user folder with archives of realistic size. After each kill every
+# a fresh user folder with archives of realistic size, one moment drawn in
+# each of as many equal slices of the run as there are kills, so that every
+# phase of the file work that lasts two slices or more is hit. The kills that
+# landed in each phase are counted; copying and patching the archives, which
+# take most of the run, must each have been hit. After each kill every
 # face archive and the record file is absent or, byte for byte, as it was or
 # as a successful run makes it (compared by SHA-256), and a following run
 # completes with exactly the files of an undisturbed run.
@@ -60,6 +64,18 @@ classify_targets() {
   done
 }
 
+# The phase of the file work a kill landed in, from the targets' states.
+declare -A kills_in=([copying]=0 [patching]=0 [committing]=0 [record]=0 [done]=0)
+phase_of_states() {
+  local archives="${states[*]:0:3}" record_state="${states[3]}"
+  if [[ $archives == *absent* ]]; then echo copying
+  elif [[ $archives == "old old old" ]]; then echo patching
+  elif [[ $archives == *old* ]]; then echo committing
+  elif [[ $record_state == absent ]]; then echo record
+  else echo done
+  fi
+}
+
 # The run after a kill must complete and leave exactly the installed files.
 incomplete_runs=0
 check_following_run() {
@@ -79,23 +95,27 @@ check_following_run() {
   done
 }
 
-# A moment after the run has ended kills nothing; it is drawn again, within
-# the length of the latest undisturbed run.
+# A moment after the run has ended kills nothing; it is drawn again in the
+# same slice of the latest undisturbed run.
 killed=0
 attempts=0
+ended_by_itself=0
 while (( killed < kills && attempts < 3 * kills )); do
   attempts=$((attempts + 1))
   rm -rf "$documents/ZAVO"
-  moment=$(( (RANDOM * 32768 + RANDOM) % run_ms ))
+  slice_ms=$(( run_ms / kills ))
+  moment=$(( killed * slice_ms + (RANDOM * 32768 + RANDOM) % slice_ms ))
   run_unattended --kill-after "$moment"
   runs=$((runs + 1))
   outcome="$(value_of outcome)"
   [[ $outcome == killed || $outcome == ended ]] || fail "the run to be killed at $moment ms: $outcome"
-  [[ $outcome == killed ]] || continue
+  if [[ $outcome != killed ]]; then ended_by_itself=$((ended_by_itself + 1)); continue; fi
   killed=$((killed + 1))
   classify_targets
+  phase="$(phase_of_states)"
+  kills_in[$phase]=$((kills_in[$phase] + 1))
   # The driver comes to watch a moment after the start: it kills no earlier.
-  echo "kill $killed at $moment ms (done at $(value_of killed_at_ms) ms): ${targets[*]}: ${states[*]}"
+  echo "kill $killed at $moment ms (done at $(value_of killed_at_ms) ms), $phase: ${targets[*]}: ${states[*]}"
 
   run_unattended
   runs=$((runs + 1))
@@ -103,7 +123,17 @@ while (( killed < kills && attempts < 3 * kills )); do
   if [[ $(value_of outcome) == ended ]]; then run_ms="$(value_of elapsed_ms)"; fi
 done
 rm -rf "$documents/ZAVO"
-failures=$((half_written + incomplete_runs + (killed < kills)))
+phases_missed=0
+for phase in copying patching; do
+  if (( kills_in[$phase] == 0 )); then
+    echo "FAIL: no kill landed while the archives were $phase" >&2
+    phases_missed=$((phases_missed + 1))
+  fi
+done
+echo "kills by phase: copying=${kills_in[copying]} patching=${kills_in[patching]}" \
+  "committing=${kills_in[committing]} record=${kills_in[record]} done=${kills_in[done]}," \
+  "runs that ended before their kill: $ended_by_itself"
+failures=$((half_written + incomplete_runs + (killed < kills) + phases_missed))
 [[ $failures -eq 0 ]] && echo "PASS in $((SECONDS - started_at)) s" || echo "FAIL in $((SECONDS - started_at)) s (seed $seed)"
 echo "kills=$killed runs=$runs checks=$checks half_written=$half_written incomplete_runs=$incomplete_runs seed=$seed"
 exit $((failures > 0))

@@ -5,7 +5,10 @@
 # that Windows does not protect as KnownDLLs (which is how Windows searches
 # for those), the installation completes as usual and no marker appears.
 # First a probe that loads DLLs by bare name from that folder shows, under
-# each load order, that a load does leave its marker.
+# each load order, that a load does leave its marker. Under native first, a
+# load by bare name made inside the running installer (as Windows' own DLLs
+# make theirs, long after start) gets the system's DLL, not the one beside
+# it: the search was narrowed before the program's code ran.
 #   no_dll_planting.sh INSTALLER.exe E2E_DRIVER.exe MARKER.dll PROBE.exe
 source "$(dirname "$0")/lib.sh"
 marker_dll="$3"
@@ -14,7 +17,9 @@ e2e_begin no_dll_planting "$1" "$2"
 
 readonly unprotected_names=(version uxtheme dwmapi propsys userenv winmm msimg32 cryptbase profapi
   textshaping sspicli cfgmgr32 powrprof wldp uiautomationcore explorerframe apphelp windows.storage
-  dbghelp netapi32 wtsapi32)
+  dbghelp netapi32 wtsapi32 cabinet)
+# Loaded in the running installer by bare name; nothing the installer does loads it.
+readonly loaded_later="cabinet.dll"
 readonly protected_names=(shcore imm32 oleaut32 comctl32 kernelbase msctf)
 native_first="$(IFS=,; echo "${unprotected_names[*]}")=n,b"
 
@@ -60,7 +65,21 @@ readonly information_text="將安裝碧潮紀行 本體專用資料。"
 readonly record_name="addonwarlord1.77B"
 
 install_once() {
-  install_as_player "$information_text"
+  if [[ ${1:-} == --load-later ]]; then
+    start_installer
+    expect_progress_dialog
+    expect_box "$information_text"
+    drive load-in "$loaded_later" "$hang_guard_seconds"
+    expect remote_load loaded
+    expect_markers "a load by bare name in the running installer"
+    press_ok
+    expect_box "已完成 addonwarlord1 的安裝"
+    expect dialog_bar_pos 12
+    press_ok
+    expect_exit "$installer_pid" "the installer" 0
+  else
+    install_as_player "$information_text"
+  fi
   local size
   for size in L M S; do expect_patched_archive "$size"; done
   cmp "$repo_root/resources/payload/record_base.bin" "$game_data/EDIT/BUSHOU/$record_name" ||
@@ -78,8 +97,9 @@ expect_markers "the installer, default load order"
 
 echo "--- native first for the DLLs that Windows does not protect"
 export AW_WINE_DLLOVERRIDES="$native_first"
-probe_loads version.dll msimg32.dll uxtheme.dll
-expect_markers "the probe, native first" version.dll.loaded msimg32.dll.loaded uxtheme.dll.loaded
-install_once
+probe_loads version.dll msimg32.dll uxtheme.dll "$loaded_later"
+expect_markers "the probe, native first" version.dll.loaded msimg32.dll.loaded uxtheme.dll.loaded \
+  "$loaded_later.loaded"
+install_once --load-later
 expect_markers "the installer, native first"
 echo "PASS"

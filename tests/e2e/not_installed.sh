@@ -20,7 +20,6 @@ expect_box "addonwarlord1 的安裝失敗(101)"
 press_ok
 
 expect_exit "$installer_pid" "the installer" 101
-expect_no_installer_windows
 
 expect_nothing_written
 echo "PASS"

@@ -113,12 +113,24 @@ std::string FaceArchiveFolderInDocuments() {
     return archive.substr(0, archive.rfind('\\'));
 }
 
-void AddPayload(platform::fake::FakePlatform& fake) {
+namespace {
+std::uint32_t FaceSide(FaceScale scale, int index) {
+    const std::uint32_t largest = scale == FaceScale::kFull ? 256 : 16;
+    return largest >> index;
+}
+}  // namespace
+
+std::uint32_t FaceImageSize(FaceScale scale, int index) {
+    const std::uint32_t side = FaceSide(scale, index);
+    return 56 + 4 * side * side;
+}
+
+void AddPayload(platform::fake::FakePlatform& fake, FaceScale scale) {
     fake.AddResource(137, "BINARY", WarlordRecord(false));
     fake.AddResource(138, "BINARY", WarlordRecord(true));
-    fake.AddResource(140, "BINARY", FaceImage(256));
-    fake.AddResource(141, "BINARY", FaceImage(128));
-    fake.AddResource(139, "BINARY", FaceImage(64));
+    fake.AddResource(140, "BINARY", FaceImage(FaceSide(scale, 0)));
+    fake.AddResource(141, "BINARY", FaceImage(FaceSide(scale, 1)));
+    fake.AddResource(139, "BINARY", FaceImage(FaceSide(scale, 2)));
 }
 
 bool operator==(const Post& a, const Post& b) { return a.message == b.message && a.wParam == b.wParam; }

@@ -64,11 +64,18 @@ std::string InDocuments(const std::string& relative);
 // trailing backslash.
 std::string FaceArchiveFolderInDocuments();
 
-// The five "BINARY" resources with their real sizes and framing: records 137
+// The face images' sizes: the real ones (sides 256, 128 and 64), or small
+// ones (16, 8 and 4) for the many runs of tests whose faults do not depend
+// on how much is copied.
+enum class FaceScale { kFull, kSmall };
+// Bytes of the face image `index` (0 L, 1 M, 2 S) at `scale`: 56 + 4 * side * side.
+std::uint32_t FaceImageSize(FaceScale scale, int index);
+
+// The five "BINARY" resources with their real framing: records 137
 // (383 bytes, "VANT77EDIT_V6") and 138 (387 bytes, "VANT77EDIT_V7"), each with
 // the family name at 52 and the number 1532 at 375; faces 140 (L), 141 (M),
-// 139 (S) of 56 + 4 * side * side bytes, their total size at offset 8.
-void AddPayload(platform::fake::FakePlatform& fake);
+// 139 (S) of FaceImageSize bytes, their total size at offset 8.
+void AddPayload(platform::fake::FakePlatform& fake, FaceScale scale = FaceScale::kFull);
 
 // One message posted to the progress dialog.
 struct Post {

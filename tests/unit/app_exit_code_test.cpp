@@ -12,8 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -126,6 +128,39 @@ TEST(ExitCodeTest, AMissingSystemPartIsToldWhereABoxCanStillBeShown) {
         EXPECT_NE(os->DebugOutput()[0].find("shell32.dll could not be loaded (error 126)"), std::string::npos)
             << os->DebugOutput()[0];
     }
+}
+
+// Held until the test lets it go, then reports success: too late for a
+// dialog that something outside the program has ended meanwhile.
+std::atomic<bool> g_workerMayGoOn{false};
+std::atomic<bool> g_workerStarted{false};
+
+unsigned ReportsAfterBeingLetGo(void* /*param*/) {
+    g_workerStarted = true;
+    while (!g_workerMayGoOn) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    PostToProgressDialog(WM_INSTALL_DONE, 0);
+    return 0;
+}
+
+TEST(ExitCodeTest, ADialogEndedFromOutsideBeforeTheOutcomeIsStatusOne) {
+    ScopedFakeOs os;
+    os->SetModalIdleLimitMs(5000);
+    g_workerStarted = false;
+    g_workerMayGoOn = false;
+    std::thread outside([&] {
+        while (!g_workerStarted || os->DialogWindow() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        os->ForceEndModalLoop(platform::win::kIdCancel);
+        g_workerMayGoOn = true;
+    });
+    int status = -1;
+    {
+        CKestrelApp app(ReportsAfterBeingLetGo);
+        status = platform::AfxWinMain();
+    }
+    outside.join();
+    EXPECT_EQ(status, exit_code::kNoOutcome);
+    EXPECT_EQ(BoxTexts(*os), std::vector<std::string>{}) << "nothing was told";
+    EXPECT_FALSE(os->ModalLoopTimedOut());
 }
 
 TEST(ExitCodeTest, ReservedValuesStayApartFromEveryFailureCodeAlsoUnderWine) {

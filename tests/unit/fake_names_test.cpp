@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -56,65 +57,46 @@ TEST(FakeShares, ShareNamesGoByCharacters) {
 
 struct ReportedCase {
     const char* name;
-    std::string folder;
+    std::string folder;  // bytes of code page 950
     bool withBackslash;
-    std::string reported;
+    std::u16string reported;
 };
 
+// The shell answers in UTF-16; the bytes a test gives stand for the
+// characters they are in the code page.
 TEST(FakeShell, ReportsTheDocumentsFolderAsWindowsOrWineDoes) {
     const ReportedCase cases[] = {
-        {"Windows drops the backslash", "C:\\Users\\u\\Docs\\", false, "C:\\Users\\u\\Docs"},
-        {"Wine adds one", "C:\\Users\\u\\Docs", true, "C:\\Users\\u\\Docs\\"},
-        {"a drive root keeps its own", "D:\\", false, "D:\\"},
-        {"a last character ending with 0x5C stays whole", std::string("D:\\") + kXu, false, std::string("D:\\") + kXu},
-        {"Wine's form of it", std::string("D:\\") + kXu, true, std::string("D:\\") + kXu + "\\"},
+        {"Windows drops the backslash", "C:\\Users\\u\\Docs\\", false, u"C:\\Users\\u\\Docs"},
+        {"Wine adds one", "C:\\Users\\u\\Docs", true, u"C:\\Users\\u\\Docs\\"},
+        {"a drive root keeps its own", "D:\\", false, u"D:\\"},
+        {"a last character ending with 0x5C stays whole", std::string("D:\\") + kXu, false, u"D:\\\u8A31"},
+        {"Wine's form of it", std::string("D:\\") + kXu, true, u"D:\\\u8A31\\"},
     };
     for (const ReportedCase& c : cases) {
         SCOPED_TRACE(c.name);
         FakePlatform fake;
         fake.SetPersonalFolder(c.folder, c.withBackslash);
-        char buffer[260] = {};
+        char16_t buffer[260] = {};
         ASSERT_TRUE(fake.GetPersonalFolderPath(buffer));
-        EXPECT_EQ(std::string(buffer), c.reported);
+        EXPECT_TRUE(std::u16string(buffer) == c.reported);
     }
 }
 
-TEST(FakeShell, AFolderWithoutAnAnsiNameIsNotReported) {
-    for (const std::uint32_t codePage : {950u, 1252u, 65001u}) {
-        SCOPED_TRACE(codePage);
-        FakePlatform fake;
-        fake.SetAnsiCodePage(codePage);
-        fake.SetPersonalFolderWithoutAnsiName();
-        char buffer[260] = {};
-        EXPECT_FALSE(fake.GetPersonalFolderPath(buffer));
-        EXPECT_EQ(fake.LastError(), win::kErrorNoUnicodeTranslation);
-    }
-}
-
-// 許功蓋的文件 and 😀 in UTF-16, and in UTF-8.
-const char16_t kDocumentsName16[] = u"C:\\Users\\\u8A31\u529F\u84CB\u7684\u6587\u4EF6\\\xD83D\xDE00";
-const char kDocumentsNameUtf8[] =
-    "C:\\Users\\\xE8\xA8\xB1\xE5\x8A\x9F\xE8\x93\x8B\xE7\x9A\x84\xE6\x96\x87\xE4\xBB\xB6\\\xF0\x9F\x98\x80";
-
-// The shell holds the name in UTF-16; under UTF-8 the lookup writes every
-// character, with the trailing backslash where Wine's shell puts one.
-TEST(FakeShell, WritesTheShellsNameInUtf8) {
-    for (const bool withBackslash : {false, true}) {
-        FakePlatform fake;
-        fake.SetAnsiCodePage(65001);
-        fake.SetPersonalFolderName(kDocumentsName16, withBackslash);
-        char buffer[260] = {};
-        ASSERT_TRUE(fake.GetPersonalFolderPath(buffer)) << "error " << fake.LastError();
-        EXPECT_EQ(std::string(buffer), std::string(kDocumentsNameUtf8) + (withBackslash ? "\\" : ""));
-    }
-}
-
-// 87 characters of three bytes each after "C:\": 264 bytes, which do not fit.
-TEST(FakeShell, ANameLongerThanTheBufferInTheCodePageIsNotReported) {
+TEST(FakeShell, BytesThatAreNoCharactersOfTheCodePageAreATestsMistake) {
     FakePlatform fake;
+    EXPECT_THROW(fake.SetPersonalFolder(std::string("C:\\Users\\\xB3")), std::invalid_argument)
+        << "half a character";
     fake.SetAnsiCodePage(65001);
-    fake.SetPersonalFolderName(u"C:\\" + std::u16string(87, u'\u8A31'));
-    char buffer[260] = {};
+    EXPECT_THROW(fake.SetPersonalFolder(std::string("C:\\a\xE8\xA8")), std::invalid_argument) << "a cut sequence";
+}
+
+// MAX_PATH units, the terminator included.
+TEST(FakeShell, ANameLongerThanTheShellsBufferIsNotReported) {
+    FakePlatform fake;
+    char16_t buffer[260] = {};
+    fake.SetPersonalFolderName(u"C:\\" + std::u16string(256, u'\u8A31'));
+    EXPECT_TRUE(fake.GetPersonalFolderPath(buffer));
+    fake.SetPersonalFolderName(u"C:\\" + std::u16string(257, u'\u8A31'));
     EXPECT_FALSE(fake.GetPersonalFolderPath(buffer));
     EXPECT_EQ(fake.LastError(), win::kErrorInsufficientBuffer);
 }

@@ -12,6 +12,9 @@
 
 #include <cstdio>
 #include <functional>
+#include <iterator>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,31 +38,55 @@ bool IsOutcome(const PostedMessage& post) {
     return post.message == WM_INSTALL_DONE || post.message == WM_INSTALL_ERROR;
 }
 
-// Which failure codes fit `steps` STEP messages posted before the error.
-// Staging copies at most three archives; the set-data flag adds one step.
+enum class Editions { kEither, kBase, kExpansion };
+
+// Every failure code a step posts, in one table: after how many STEP
+// messages it may come (staging copies at most three archives; the
+// expansion's set-data flag adds one step to `mostSteps` where
+// `plusSetDataStep`), and in which editions. Each code must also be brought
+// about by some failing call in every scenario of its editions, as the step
+// that posts it runs there, unless `toldInTheLoop` is false (a code that
+// only an error the loop does not inject leads to). A new code is a new row.
+struct FailureRule {
+    int code;
+    Editions editions;
+    int fewestSteps;
+    int mostSteps;
+    bool plusSetDataStep = false;
+    bool toldInTheLoop = true;
+};
+const FailureRule kFailureRules[] = {
+    {kErrorGameNotInstalled, Editions::kEither, 0, 4},  // finding the game, or the edition again
+    {kErrorDocumentsFolder, Editions::kEither, 0, 0},   // the record folder's step before staging,
+    {kErrorDocumentsFolder, Editions::kExpansion, 2, 5},  // or the set-data step
+    {kErrorFaceArchiveCopy, Editions::kEither, 1, 3},
+    {kErrorBasePatchLevel, Editions::kBase, 1, 4},
+    {kErrorExpansionPatchLevel, Editions::kExpansion, 1, 4},
+    {kErrorFaceArchivePatch + 0, Editions::kEither, 2, 5, true},
+    {kErrorFaceArchivePatch + 1, Editions::kEither, 3, 6, true},
+    {kErrorFaceArchivePatch + 2, Editions::kEither, 4, 7, true},
+    {kErrorFaceArchiveCommit + 0, Editions::kEither, 5, 8, true},
+    {kErrorFaceArchiveCommit + 1, Editions::kEither, 6, 9, true},
+    {kErrorFaceArchiveCommit + 2, Editions::kEither, 7, 10, true},
+    {kErrorRecordCreate, Editions::kEither, 8, 11, true},
+    {kErrorRecordCommit, Editions::kEither, 8, 11, true},
+    {kErrorSetDataFlag, Editions::kExpansion, 2, 5},  // after the job's own step
+};
+
+bool IsExpansion(Scenario scenario) { return scenario == Scenario::kExpansionWithSetData; }
+
+bool AppliesTo(const FailureRule& rule, Scenario scenario) {
+    return rule.editions == Editions::kEither || (rule.editions == Editions::kExpansion) == IsExpansion(scenario);
+}
+
+// Whether `code` fits `steps` STEP messages posted before the error.
 bool CodeFitsProgress(std::uintptr_t code, int steps, Scenario scenario) {
-    const bool expansion = scenario == Scenario::kExpansionWithSetData;
-    const int f = expansion ? 1 : 0;
-    auto within = [steps](int low, int high) { return steps >= low && steps <= high; };
-    switch (code) {
-    case kErrorGameNotInstalled: return within(0, 4);  // finding the game, or the edition again
-    // the record folder's step before staging, or the set-data step
-    case kErrorDocumentsFolder: return within(0, 0) || (expansion && within(2, 5));
-    case kErrorFaceArchiveCopy: return within(1, 3);
-    case kErrorBasePatchLevel: return !expansion && within(1, 4);
-    case kErrorExpansionPatchLevel: return expansion && within(1, 4);
-    case 201: case 202: case 203: {
-        const int i = static_cast<int>(code) - 201;
-        return within(2 + i, 5 + f + i);
+    for (const FailureRule& rule : kFailureRules) {
+        if (static_cast<std::uintptr_t>(rule.code) != code || !AppliesTo(rule, scenario)) continue;
+        const int most = rule.mostSteps + (rule.plusSetDataStep && IsExpansion(scenario) ? 1 : 0);
+        if (steps >= rule.fewestSteps && steps <= most) return true;
     }
-    case 204: case 205: case 206: {
-        const int i = static_cast<int>(code) - 204;
-        return within(5 + i, 8 + f + i);
-    }
-    case kErrorRecordCreate: case kErrorRecordCommit: return within(8, 11 + f);
-    case kErrorSetDataFlag: return expansion && within(2, 5);  // after the job's own step
-    default: return false;
-    }
+    return false;
 }
 
 // What is wrong with what the worker posted; empty when nothing is.
@@ -84,7 +111,9 @@ std::string PostsProblem(const whole_run::RunOutcome& run, Scenario scenario) {
 }
 
 // The program's own failures, each of which only one kind of failing call
-// can bring about.
+// can bring about (and some failing call of that kind does, in every scenario).
+const int kProgramFailures[] = {exit_code::kFailureWorkerNotStarted, exit_code::kFailureNoOutcome,
+                                exit_code::kFailureDialogNotMade};
 Op CauseOf(int failureCode) {
     switch (failureCode) {
     case exit_code::kFailureWorkerNotStarted: return Op::StartThread;
@@ -130,16 +159,30 @@ struct Tally {
     int violations = 0;
     int lostOutcomes = 0;      // told as the program's own failure 502
     int endedFromOutside = 0;  // EndDialog failed after the ending was told
+    std::map<int, int> failuresTold;  // runs by the failure code told to the player
 };
+
+// The failure codes that no run told although their step runs in `scenario`.
+std::vector<int> CodesNeverTold(const Tally& tally, Scenario scenario) {
+    std::set<int> expected(std::begin(kProgramFailures), std::end(kProgramFailures));
+    for (const FailureRule& rule : kFailureRules) {
+        if (rule.toldInTheLoop && AppliesTo(rule, scenario)) expected.insert(rule.code);
+    }
+    std::vector<int> missing;
+    for (const int code : expected) {
+        if (tally.failuresTold.count(code) == 0) missing.push_back(code);
+    }
+    return missing;
+}
 
 class FaultLoop {
 public:
-    explicit FaultLoop(Scenario scenario) : scenario_(scenario) {}
+    FaultLoop(Scenario scenario, test_scene::FaceScale scale) : scenario_(scenario), scale_(scale) {}
 
     // The clean run: its call counts drive the trials.
     void Measure() {
         ScopedFakeOs os;
-        whole_run::BuildScene(*os, scenario_);
+        whole_run::BuildScene(*os, scenario_, scale_);
         before_ = whole_run::Snapshot(*os);
         os->ResetCounts();
         const whole_run::RunOutcome run = whole_run::RunProgram(*os);
@@ -147,7 +190,7 @@ public:
         ASSERT_FALSE(run.posts.empty());
         ASSERT_EQ(run.posts.back().message, WM_INSTALL_DONE) << whole_run::ScenarioName(scenario_);
         after_ = whole_run::Snapshot(*os);
-        staged_ = whole_run::StagedArchives(scenario_);
+        staged_ = whole_run::StagedArchives(scenario_, scale_);
         for (int op = 0; op < static_cast<int>(Op::Count_); ++op) calls_[op] = os->Calls(static_cast<Op>(op));
     }
 
@@ -179,16 +222,23 @@ public:
         return trials;
     }
 
+    std::vector<Trial> DiskCapacityTrials() const {
+        std::vector<Trial> trials;
+        AddDiskCapacities(trials);
+        return trials;
+    }
+
     void Run(const Trial& trial, Tally& tally) const {
         ScopedFakeOs os;
-        whole_run::BuildScene(*os, scenario_);
+        whole_run::BuildScene(*os, scenario_, scale_);
         trial.arm(*os);
         const whole_run::RunOutcome run = whole_run::RunProgram(*os);
         ++tally.runs;
         if (run.exitStatus != exit_code::kInstalled) ++tally.failedRuns;
         if (run.endedFromOutside) ++tally.endedFromOutside;
-        if (run.endings.size() == 1 && run.endings.front().failureCode == exit_code::kFailureNoOutcome) {
-            ++tally.lostOutcomes;
+        if (run.endings.size() == 1 && !run.endings.front().installed) {
+            ++tally.failuresTold[run.endings.front().failureCode];
+            if (run.endings.front().failureCode == exit_code::kFailureNoOutcome) ++tally.lostOutcomes;
         }
 
         std::string problem = EndingProblem(run, trial);
@@ -221,11 +271,12 @@ private:
         }
     }
 
-    // A disk that fills up somewhere between the start and the run's peak.
+    // A disk that fills up somewhere between the start and the run's peak
+    // (the staged archives and their patched copies, side by side).
     void AddDiskCapacities(std::vector<Trial>& trials) const {
         std::uint64_t used = 0;
         for (const auto& entry : before_) used += entry.second ? entry.second->size() : 0;
-        constexpr std::uint64_t kPeakExtra = 2 * (350000 + 90000 + 30000);
+        const std::uint64_t kPeakExtra = 2 * whole_run::SourceArchiveBytes(scale_) + 1000;
         constexpr int kSteps = 64;
         for (int step = 0; step <= kSteps; ++step) {
             const std::uint64_t capacity = used + kPeakExtra * static_cast<std::uint64_t>(step) / kSteps;
@@ -235,31 +286,67 @@ private:
     }
 
     Scenario scenario_;
+    test_scene::FaceScale scale_;
     whole_run::Disk before_;
     whole_run::Disk after_;
     whole_run::Disk staged_;
     std::uint64_t calls_[static_cast<int>(Op::Count_)] = {};
 };
 
+void PrintTally(const char* what, Scenario scenario, const FaultLoop& loop, const Tally& tally) {
+    std::printf("%s (%s): %llu calls in a clean run, %d runs, %d failed runs, %d violations, outcomes lost and "
+                "told as %d: %d, dialogs ended from outside after a failed EndDialog: %d\n",
+                what, whole_run::ScenarioName(scenario), static_cast<unsigned long long>(loop.CleanRunCalls()),
+                tally.runs, tally.failedRuns, tally.violations, exit_code::kFailureNoOutcome, tally.lostOutcomes,
+                tally.endedFromOutside);
+}
+
+std::string Listed(const std::vector<int>& codes) {
+    std::string text;
+    for (const int code : codes) text += (text.empty() ? "" : " ") + std::to_string(code);
+    return text;
+}
+
+// Face images of small size: no fault here depends on how much is copied.
 class FaultLoopTest : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(FaultLoopTest, EveryFailingCallEndsInOneOutcomeAndLeavesGameDataOldOrNew) {
     Tally tally;
-    FaultLoop loop(GetParam());
+    FaultLoop loop(GetParam(), test_scene::FaceScale::kSmall);
     loop.Measure();
     if (HasFatalFailure()) return;
     for (const Trial& trial : loop.Trials()) loop.Run(trial, tally);
+    PrintTally("fault loop", GetParam(), loop, tally);
     EXPECT_EQ(tally.violations, 0);
-    std::printf("fault loop: outcomes lost and told as %d: %d, dialogs ended from outside after a failed EndDialog: %d\n",
-                exit_code::kFailureNoOutcome, tally.lostOutcomes, tally.endedFromOutside);
-    std::printf("fault loop (%s): %llu calls in a clean run, %d runs, %d failed runs, %d violations\n",
-                whole_run::ScenarioName(GetParam()), static_cast<unsigned long long>(loop.CleanRunCalls()), tally.runs,
-                tally.failedRuns, tally.violations);
+    // The faults took effect: each step's failures and the program's own
+    // were told, a lost outcome among them, and a failed EndDialog left a
+    // dialog standing.
+    EXPECT_GT(tally.failedRuns, 0);
+    EXPECT_EQ(Listed(CodesNeverTold(tally, GetParam())), "") << "failure codes no failing call brought about";
+    EXPECT_GT(tally.lostOutcomes, 0);
+    EXPECT_GT(tally.endedFromOutside, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, FaultLoopTest, ::testing::ValuesIn(whole_run::kScenarios),
                          whole_run::ScenarioTestName);
 INSTANTIATE_TEST_SUITE_P(Big5Names, FaultLoopTest, ::testing::Values(Scenario::kBaseFreshBig5Documents),
                          whole_run::ScenarioTestName);
+
+// Where size counts: a disk of the player's that fills up anywhere in a run
+// that copies archives and face images of their real sizes.
+TEST(FaultLoopFullSize, ADiskFillingUpAnywhereEndsInOneOutcomeAndLeavesGameDataOldOrNew) {
+    Tally tally;
+    FaultLoop loop(Scenario::kBaseFresh, test_scene::FaceScale::kFull);
+    loop.Measure();
+    if (HasFatalFailure()) return;
+    for (const Trial& trial : loop.DiskCapacityTrials()) loop.Run(trial, tally);
+    PrintTally("fault loop, full-size disk capacities", Scenario::kBaseFresh, loop, tally);
+    EXPECT_EQ(tally.violations, 0);
+    EXPECT_GT(tally.failedRuns, 0);
+    EXPECT_LT(tally.failedRuns, tally.runs) << "the largest disk holds a whole run";
+    for (const int code : {static_cast<int>(kErrorFaceArchiveCopy), static_cast<int>(kErrorFaceArchivePatch)}) {
+        EXPECT_GT(tally.failuresTold[code], 0) << "a disk that is full while " << code << "'s step writes";
+    }
+}
 
 }  // namespace

@@ -80,17 +80,13 @@ INSTANTIATE_TEST_SUITE_P(
         DocumentsCase{"ShiftJisEndingWithSo", std::string("C:\\\x83\x5C"), "C:\\\x83\x5C\\", 932},
         // In a single-byte code page the same bytes are two characters, the last a backslash.
         DocumentsCase{"Cp1252SameBytesEndWithBackslash", std::string("C:\\\xB3\x5C"), "C:\\\xB3\x5C", 1252},
-        // Half a character at the end names no folder: refused, not cut.
-        DocumentsCase{"Big5EndingWithLeadByte", std::string("C:\\Users\\\xB3"), ""},
         DocumentsCase{"Big5Takes259thByte", k258.substr(0, 256) + kXu, k258.substr(0, 256) + kXu + "\\"},
         DocumentsCase{"Big5NoRoomLeft", k259.substr(0, 257) + kXu, k259.substr(0, 257) + kXu},
         DocumentsCase{"Utf8", kDocumentsUtf8, kDocumentsUtf8 + "\\", 65001},
         DocumentsCase{"Utf8ReportedWithBackslash", kDocumentsUtf8, kDocumentsUtf8 + "\\", 65001, true},
         // 258 and 259 bytes made of three-byte characters.
         DocumentsCase{"Utf8Takes259thByte", "C:\\" + Utf8Xus(85), "C:\\" + Utf8Xus(85) + "\\", 65001},
-        DocumentsCase{"Utf8NoRoomLeft", "C:\\a" + Utf8Xus(85), "C:\\a" + Utf8Xus(85), 65001},
-        DocumentsCase{"Utf8EndingWithCutCharacter", "C:\\Users\\" + kXuUtf8.substr(0, 2), "", 65001},
-        DocumentsCase{"Utf8WithInvalidByte", "C:\\Users\\\xFF" "a", "", 65001}),
+        DocumentsCase{"Utf8NoRoomLeft", "C:\\a" + Utf8Xus(85), "C:\\a" + Utf8Xus(85), 65001}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DocumentsRoot, IsEmptyWhenTheFolderHasNoNameInTheCodePage) {
@@ -317,8 +313,8 @@ TEST(PrepareRecordFolderStep, ReportsAnUnusableDocumentsFolder) {
     const std::vector<std::pair<const char*, std::function<void(platform::fake::FakePlatform&)>>> cases = {
         {"unknown", [](platform::fake::FakePlatform& f) { f.SetPersonalFolder(std::nullopt); }},
         {"no name in the code page", [](platform::fake::FakePlatform& f) { f.SetPersonalFolderWithoutAnsiName(); }},
-        {"ends with half a character",
-         [](platform::fake::FakePlatform& f) { f.SetPersonalFolder(std::string("C:\\Users\\u\\\xB3")); }},
+        {"a Thai name in code page 950",
+         [](platform::fake::FakePlatform& f) { f.SetPersonalFolderName(u"C:\\Users\\\u0E44\u0E17\u0E22"); }},
         {"code page unknown",
          [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::GetAnsiCodePage, 1, 87, true}); }},
         {"no name in UTF-8",
@@ -331,10 +327,10 @@ TEST(PrepareRecordFolderStep, ReportsAnUnusableDocumentsFolder) {
              f.SetAnsiCodePage(65001);
              f.SetPersonalFolderName(u"C:\\" + std::u16string(87, u'\u8A31'));
          }},
-        {"ends with a cut UTF-8 character",
+        {"a Chinese name in code page 1252",
          [](platform::fake::FakePlatform& f) {
-             f.SetAnsiCodePage(65001);
-             f.SetPersonalFolder("C:\\Users\\u\\" + kXuUtf8.substr(0, 1));
+             f.SetAnsiCodePage(1252);
+             f.SetPersonalFolderName(u"C:\\Users\\\u8A31");
          }},
     };
     for (const auto& c : cases) {

@@ -31,22 +31,30 @@ namespace fx = face_archive_fixture;
 namespace win = platform::win;
 using platform::fake::FakePlatform;
 
-constexpr std::uint32_t kImageSizes[kFaceArchiveCount] = {262200, 65592, 16440};
+using test_scene::FaceScale;
 
-std::vector<std::uint8_t> Archive(int index, std::uint8_t seedOffset) {
+// Slot 1027's block just fits the face image of its size.
+std::vector<std::uint8_t> Archive(FaceScale scale, int index, std::uint8_t seedOffset) {
     fx::ArchiveLayout layout;
-    layout.targetBlockLength = kImageSizes[index];
+    layout.targetBlockLength = test_scene::FaceImageSize(scale, index);
     layout.seed = static_cast<std::uint8_t>(index + 1 + seedOffset);
     return fx::BuildArchive(layout).bytes;
 }
 
-const test_scene::GameSetup& PatchableGame() {
-    static const test_scene::GameSetup setup = [] {
-        test_scene::GameSetup game;
-        for (int i = 0; i < kFaceArchiveCount; ++i) game.sourceArchives[i] = Archive(i, 0);
-        return game;
-    }();
-    return setup;
+test_scene::GameSetup MakePatchableGame(FaceScale scale) {
+    test_scene::GameSetup game;
+    for (int i = 0; i < kFaceArchiveCount; ++i) game.sourceArchives[i] = Archive(scale, i, 0);
+    return game;
+}
+
+// Each made on first use only: a test process that needs one size builds no other.
+const test_scene::GameSetup& PatchableGame(FaceScale scale) {
+    if (scale == FaceScale::kFull) {
+        static const test_scene::GameSetup full = MakePatchableGame(FaceScale::kFull);
+        return full;
+    }
+    static const test_scene::GameSetup small = MakePatchableGame(FaceScale::kSmall);
+    return small;
 }
 
 // Four records; record 2 is the packaged warlord's, with status 0.
@@ -68,42 +76,48 @@ std::vector<std::uint8_t> SetDataFile() {
     return bytes;
 }
 
-void BuildBaseFresh(FakePlatform& fake) {
+void BuildBaseFresh(FakePlatform& fake, FaceScale scale) {
     test_scene::SetUpDocuments(fake);
-    test_scene::AddPayload(fake);
-    test_scene::InstallGame(fake, Edition::Base, PatchableGame());
+    test_scene::AddPayload(fake, scale);
+    test_scene::InstallGame(fake, Edition::Base, PatchableGame(scale));
+}
+
+Disk MakeFirstRunLeftovers(FaceScale scale) {
+    platform::fake::ScopedFakeOs os;
+    BuildBaseFresh(*os, scale);
+    {
+        test_scene::ScopedProgressDialog dialog(*os);
+        InstallWorker(nullptr);
+    }
+    Disk documents;
+    for (const auto& entry : Snapshot(*os)) {
+        if (UnderGameData(entry.first)) documents.insert(entry);
+    }
+    return documents;
 }
 
 // What a first successful run leaves in the documents folder.
-const Disk& FirstRunLeftovers() {
-    static const Disk leftovers = [] {
-        platform::fake::ScopedFakeOs os;
-        BuildBaseFresh(*os);
-        {
-            test_scene::ScopedProgressDialog dialog(*os);
-            InstallWorker(nullptr);
-        }
-        Disk documents;
-        for (const auto& entry : Snapshot(*os)) {
-            if (UnderGameData(entry.first)) documents.insert(entry);
-        }
-        return documents;
-    }();
-    return leftovers;
+const Disk& FirstRunLeftovers(FaceScale scale) {
+    if (scale == FaceScale::kFull) {
+        static const Disk full = MakeFirstRunLeftovers(FaceScale::kFull);
+        return full;
+    }
+    static const Disk small = MakeFirstRunLeftovers(FaceScale::kSmall);
+    return small;
 }
 
 // The player's folder, in which another user wrote nothing, holds the
 // documents folder; the double's system code page is 950.
-void BuildBaseFreshBig5(FakePlatform& fake) {
-    BuildBaseFresh(fake);
+void BuildBaseFreshBig5(FakePlatform& fake, FaceScale scale) {
+    BuildBaseFresh(fake, scale);
     fake.SetAnsiCodePage(950);
     fake.AddFolder(kBig5DocumentsFolder);
     fake.SetPersonalFolder(std::string(kBig5DocumentsFolder));
 }
 
-void BuildBaseRerun(FakePlatform& fake) {
-    BuildBaseFresh(fake);
-    for (const auto& entry : FirstRunLeftovers()) {
+void BuildBaseRerun(FakePlatform& fake, FaceScale scale) {
+    BuildBaseFresh(fake, scale);
+    for (const auto& entry : FirstRunLeftovers(scale)) {
         if (entry.second) {
             fake.AddFile(entry.first, *entry.second, win::kFileAttributeReadOnly);
         } else {
@@ -112,13 +126,13 @@ void BuildBaseRerun(FakePlatform& fake) {
     }
 }
 
-void BuildExpansion(FakePlatform& fake) {
+void BuildExpansion(FakePlatform& fake, FaceScale scale) {
     test_scene::SetUpDocuments(fake);
-    test_scene::AddPayload(fake);
-    test_scene::InstallGame(fake, Edition::Expansion, PatchableGame());
+    test_scene::AddPayload(fake, scale);
+    test_scene::InstallGame(fake, Edition::Expansion, PatchableGame(scale));
     for (int i = 0; i < kFaceArchiveCount; ++i) {
         // The player's own archives, unlike the game's copies.
-        fake.AddFile(test_scene::InDocuments(FaceArchivePaths[i]), Archive(i, 10));
+        fake.AddFile(test_scene::InDocuments(FaceArchivePaths[i]), Archive(scale, i, 10));
     }
     fake.AddFile(test_scene::InDocuments(std::string(kSetDataFolder) + kSetDataFileName), SetDataFile());
     fake.AddFile(test_scene::InDocuments(std::string(kRecordFolder) + kBaseRecordFileName),
@@ -179,13 +193,19 @@ std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info) {
     return "Unknown";
 }
 
-void BuildScene(FakePlatform& fake, Scenario scenario) {
+void BuildScene(FakePlatform& fake, Scenario scenario, FaceScale scale) {
     switch (scenario) {
-    case Scenario::kBaseFresh: BuildBaseFresh(fake); break;
-    case Scenario::kBaseRerunReadOnly: BuildBaseRerun(fake); break;
-    case Scenario::kExpansionWithSetData: BuildExpansion(fake); break;
-    case Scenario::kBaseFreshBig5Documents: BuildBaseFreshBig5(fake); break;
+    case Scenario::kBaseFresh: BuildBaseFresh(fake, scale); break;
+    case Scenario::kBaseRerunReadOnly: BuildBaseRerun(fake, scale); break;
+    case Scenario::kExpansionWithSetData: BuildExpansion(fake, scale); break;
+    case Scenario::kBaseFreshBig5Documents: BuildBaseFreshBig5(fake, scale); break;
     }
+}
+
+std::uint64_t SourceArchiveBytes(FaceScale scale) {
+    std::uint64_t bytes = 0;
+    for (const std::vector<std::uint8_t>& archive : PatchableGame(scale).sourceArchives) bytes += archive.size();
+    return bytes;
 }
 
 Disk Snapshot(const FakePlatform& fake) {
@@ -201,13 +221,13 @@ bool IsTemporary(const std::string& path) {
 
 bool IsGameData(const std::string& path) { return UnderGameData(path) && !IsTemporary(path); }
 
-Disk StagedArchives(Scenario scenario) {
+Disk StagedArchives(Scenario scenario, FaceScale scale) {
     Disk staged;
     if (scenario != Scenario::kBaseFresh && scenario != Scenario::kBaseFreshBig5Documents) return staged;
     const std::string documents =
         scenario == Scenario::kBaseFresh ? test_scene::kDocumentsFolder : kBig5DocumentsFolder;
     for (int i = 0; i < kFaceArchiveCount; ++i) {
-        staged[documents + "\\" + FaceArchivePaths[i]] = PatchableGame().sourceArchives[i];
+        staged[documents + "\\" + FaceArchivePaths[i]] = PatchableGame(scale).sourceArchives[i];
     }
     return staged;
 }

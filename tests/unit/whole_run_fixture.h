@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/fake/FakePlatform.h"
+#include "tests/unit/TestScene.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +31,12 @@ std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info);
 constexpr Scenario kScenarios[] = {Scenario::kBaseFresh, Scenario::kBaseRerunReadOnly,
                                    Scenario::kExpansionWithSetData};
 
-// Registry, game folder, payload and documents for `scenario`.
-void BuildScene(platform::fake::FakePlatform& fake, Scenario scenario);
+// Registry, game folder, payload and documents for `scenario`, with face
+// images (and the archives' blocks for them) of `scale`.
+void BuildScene(platform::fake::FakePlatform& fake, Scenario scenario,
+                test_scene::FaceScale scale = test_scene::FaceScale::kSmall);
+// The bytes of the game's three archives at `scale`.
+std::uint64_t SourceArchiveBytes(test_scene::FaceScale scale);
 
 // The documents folder of kBaseFreshBig5Documents, in code page 950.
 extern const char kBig5DocumentsFolder[];
@@ -47,7 +52,7 @@ bool IsTemporary(const std::string& path);
 
 // The archives as staging copies them from the game's folder, for the
 // scenarios that stage any; a run may stop after staging, which is kept.
-Disk StagedArchives(Scenario scenario);
+Disk StagedArchives(Scenario scenario, test_scene::FaceScale scale = test_scene::FaceScale::kSmall);
 
 // Paths of game data whose content is none of `before`, `after` or (for the
 // paths it holds) `staged`, and entries outside the game's documents folder

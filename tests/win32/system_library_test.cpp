@@ -11,7 +11,6 @@
 
 namespace {
 
-using platform::win32::LoadSystemLibrary;
 using platform::win32::LoadSystemLibraryByPath;
 
 std::string Lower(std::string text) {
@@ -34,10 +33,13 @@ std::string SystemFolder() {
 
 std::string ProgramFolder() { return FolderOf(nullptr); }
 
-// The names the test's runner plants beside the test program. The cases run
-// in their order here: the restriction, once made, holds for the process.
-const char* const kPlantedNames[] = {"version.dll", "msimg32.dll", "dwmapi.dll", "uxtheme.dll"};
-const char* const kLoadedLast = "wtsapi32.dll";
+// The names the test's runner plants beside the test program, each loaded
+// in one case only: a DLL loaded once is found again by its name, wherever
+// a later load would have searched. The cases run in their order here: the
+// restriction, once made, holds for the process.
+const char* const kLoadedByPath[] = {"version.dll", "msimg32.dll"};
+const char* const kLoadedAfterTheRestriction[] = {"dwmapi.dll", "uxtheme.dll", "wtsapi32.dll"};
+const char* const kLoadedAsTheProgramDoes = "propsys.dll";
 
 TEST(SystemLibrary, PlantedDllsLieBesideTheProgramAndWouldLoadByBareName) {
     // The fixture's own check: without the restriction, Wine takes the
@@ -49,25 +51,29 @@ TEST(SystemLibrary, PlantedDllsLieBesideTheProgramAndWouldLoadByBareName) {
 }
 
 TEST(SystemLibrary, ByPathLoadsFromTheSystemFolder) {
-    for (const char* name : kPlantedNames) {
+    for (const char* name : kLoadedByPath) {
         HMODULE module = LoadSystemLibraryByPath(name);
         ASSERT_NE(module, nullptr) << name;
         EXPECT_EQ(FolderOf(module), SystemFolder()) << name;
     }
 }
 
+// Plain loads by bare name, the way Windows' own DLLs load theirs: only the
+// restriction keeps them from the planted files beside the program.
 TEST(SystemLibrary, AfterTheRestrictionBareNamesComeFromTheSystemFolder) {
+    for (const char* name : kLoadedAfterTheRestriction) {
+        ASSERT_EQ(::GetModuleHandleA(name), nullptr) << name << " is loaded already: any search would find it";
+    }
+    ASSERT_EQ(::GetModuleHandleA(kLoadedAsTheProgramDoes), nullptr);
     platform::win32::RestrictDllSearchToSystemFolder();
-    for (const char* name : kPlantedNames) {
-        HMODULE module = LoadSystemLibrary(name);
+    for (const char* name : kLoadedAfterTheRestriction) {
+        HMODULE module = ::LoadLibraryA(name);
         ASSERT_NE(module, nullptr) << name;
         EXPECT_EQ(FolderOf(module), SystemFolder()) << name;
     }
-    // So does a plain load by name of a DLL not loaded yet, the way Windows'
-    // own DLLs load theirs.
-    HMODULE plain = ::LoadLibraryA(kLoadedLast);
-    ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(FolderOf(plain), SystemFolder());
+    HMODULE own = platform::win32::LoadSystemLibrary(kLoadedAsTheProgramDoes);
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(FolderOf(own), SystemFolder());
 }
 
 TEST(SystemLibrary, AMissingDllIsNullWithTheSystemsError) {

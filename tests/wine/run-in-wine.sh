@@ -30,7 +30,10 @@
 # only. Environment: AW_WINE_ROOT (scratch folder, default
 # /tmp/addonwarlord1-wine), AW_WINE_USER (default awtest), AW_WINE_TZ (default
 # CST-8), AW_WINE_LOCALE (default zh_TW.UTF-8), WINEDEBUG (default -all),
-# AW_WINE_DLLOVERRIDES (more WINEDLLOVERRIDES entries, e.g. "version=n,b").
+# AW_WINE_DLLOVERRIDES (more WINEDLLOVERRIDES entries, e.g. "version=n,b"),
+# AW_WINE_DISPLAY (a name: an X server of that name instead of the one all
+# others share, for a test whose foreground checks no other test's windows
+# may disturb).
 set -euo pipefail
 
 readonly root_dir="${AW_WINE_ROOT:-/tmp/addonwarlord1-wine}"
@@ -41,6 +44,8 @@ readonly wine_debug="${WINEDEBUG:--all}"
 wine_dll_overrides="mscoree,mshtml=${AW_WINE_DLLOVERRIDES:+;$AW_WINE_DLLOVERRIDES}"
 readonly template_dir="$root_dir/template"
 readonly lock_file="$root_dir/setup.lock"
+readonly display_name="${AW_WINE_DISPLAY:+-$AW_WINE_DISPLAY}"
+readonly display_file="$root_dir/display$display_name"
 
 die() { echo "run-in-wine: $*" >&2; exit 125; }
 
@@ -76,7 +81,7 @@ set_user_command() { # prefix_dir
       WINEPREFIX="$1/wine"
       WINEDEBUG="$wine_debug"
       WINEDLLOVERRIDES="$wine_dll_overrides"
-      DISPLAY="$(cat "$root_dir/display")"
+      DISPLAY="$(cat "$display_file")"
       LC_ALL="$wine_locale"
       TZ="$wine_tz"
       "${passed_env[@]}")
@@ -88,12 +93,12 @@ as_user_in() { # prefix_dir command...
   "${user_command[@]}" "$@" 9>&-
 }
 
-# One X server for every prefix; it outlives this script so that the next
-# program starts at once. Its output goes to a log, never to our caller's
+# One X server for every prefix (or one per AW_WINE_DISPLAY name); it
+# outlives this script so that the next program starts at once. Its output goes to a log, never to our caller's
 # pipes (ctest waits until every holder of its pipes has gone), and it must not
 # inherit the setup lock.
 ensure_display() {
-  local pid_file="$root_dir/xvfb.pid" display_file="$root_dir/display"
+  local pid_file="$root_dir/xvfb$display_name.pid"
   if [[ -s $pid_file && -s $display_file ]] && kill -0 "$(cat "$pid_file")" 2>/dev/null \
      && [[ -S /tmp/.X11-unix/X$(cut -c2- "$display_file") ]]; then
     return
@@ -101,12 +106,12 @@ ensure_display() {
   local number=77
   while [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]]; do number=$((number + 1)); done
   setsid Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -ac \
-    </dev/null >"$root_dir/xvfb.log" 2>&1 9>&- &
+    </dev/null >"$root_dir/xvfb$display_name.log" 2>&1 9>&- &
   echo $! >"$pid_file"
   echo ":$number" >"$display_file"
   local waited=0
   until [[ -S /tmp/.X11-unix/X$number ]]; do
-    kill -0 "$(cat "$pid_file")" 2>/dev/null || die "Xvfb did not start: $(cat "$root_dir/xvfb.log")"
+    kill -0 "$(cat "$pid_file")" 2>/dev/null || die "Xvfb did not start: $(cat "$root_dir/xvfb$display_name.log")"
     (( waited++ < 300 )) || die "Xvfb did not open its socket within 30 s"
     sleep 0.1
   done
@@ -195,10 +200,10 @@ main() {
   chmod 755 "$root_dir"
 
   case "$action" in
-    stop) flock "$lock_file" true; [[ -f $root_dir/display ]] && stop_prefix "$prefix_dir"; exit 0 ;;
+    stop) flock "$lock_file" true; [[ -f $display_file ]] && stop_prefix "$prefix_dir"; exit 0 ;;
     remove)
       exec 9>"$lock_file"; flock 9
-      [[ -f $root_dir/display ]] && stop_prefix "$prefix_dir"
+      [[ -f $display_file ]] && stop_prefix "$prefix_dir"
       rm -rf "$prefix_dir"; exit 0 ;;
   esac
 

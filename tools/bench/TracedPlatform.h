@@ -43,15 +43,16 @@ public:
     long RegCloseKey(RegKey key) override {
         return Timed("RegCloseKey", [&] { return os_.RegCloseKey(key); });
     }
-    bool GetPersonalFolderPath(char (&buffer)[260]) override {
+    bool GetPersonalFolderPath(char16_t (&buffer)[260]) override {
         return Timed("GetPersonalFolderPath", [&] { return os_.GetPersonalFolderPath(buffer); });
     }
     bool GetAnsiCodePage(AnsiCodePage* codePage) override {
         return Timed("GetAnsiCodePage", [&] { return os_.GetAnsiCodePage(codePage); });
     }
-    int WideCharToAnsi(const char16_t* text, std::uint32_t flags, char* buffer, int size,
+    int WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer, int size,
                        bool* usedDefault) override {
-        return Timed("WideCharToAnsi", [&] { return os_.WideCharToAnsi(text, flags, buffer, size, usedDefault); });
+        return Timed("WideCharToAnsi",
+                     [&] { return os_.WideCharToAnsi(codePage, text, flags, buffer, size, usedDefault); });
     }
     bool PathFileExists(const char* path) override {
         return Timed("PathFileExists", [&] { return os_.PathFileExists(path); });

@@ -49,7 +49,31 @@ bool ParseHex(const std::string& text, std::vector<BYTE>& bytes) {
     return true;
 }
 
-bool EncodeValue(const std::string& type, const std::string& data, DWORD& regType, std::vector<BYTE>& bytes) {
+// UTF-8 text given as hex (the command line reaches the driver in the code
+// page, which may lack its characters) in UTF-16 with its terminator.
+bool Utf8HexToUtf16(const std::string& hex, std::vector<BYTE>& bytes) {
+    std::vector<BYTE> utf8;
+    if (!ParseHex(hex, utf8)) return false;
+    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(utf8.data()),
+                                          static_cast<int>(utf8.size()), nullptr, 0);
+    if (units <= 0 && !utf8.empty()) return false;
+    std::vector<wchar_t> wide(static_cast<std::size_t>(units) + 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(utf8.data()), static_cast<int>(utf8.size()),
+                        wide.data(), units);
+    const auto* first = reinterpret_cast<const BYTE*>(wide.data());
+    bytes.assign(first, first + wide.size() * sizeof(wchar_t));
+    return true;
+}
+
+// `wide`: the bytes are UTF-16, for RegSetValueExW.
+bool EncodeValue(const std::string& type, const std::string& data, DWORD& regType, std::vector<BYTE>& bytes,
+                 bool& wide) {
+    wide = false;
+    if (type == "sz-utf8-hex") {
+        regType = REG_SZ;
+        wide = true;
+        return Utf8HexToUtf16(data, bytes);
+    }
     if (type == "sz") {
         regType = REG_SZ;
         bytes.assign(data.begin(), data.end());
@@ -82,13 +106,23 @@ int RegSet(int count, char** arguments) {
     for (int i = 0; i < count; i += 4) {
         DWORD regType = 0;
         std::vector<BYTE> bytes;
-        if (!EncodeValue(arguments[i + 2], arguments[i + 3], regType, bytes)) {
+        bool wide = false;
+        if (!EncodeValue(arguments[i + 2], arguments[i + 3], regType, bytes, wide)) {
             Line("reg_set", std::string("bad-value ") + arguments[i + 1]);
             return 1;
         }
         RegistryKey key(arguments[i]);
-        if (!key.get() || RegSetValueExA(key.get(), arguments[i + 1], 0, regType, bytes.data(),
-                                         static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS) {
+        wchar_t wideName[256] = {};
+        if (wide && MultiByteToWideChar(CP_ACP, 0, arguments[i + 1], -1, wideName, 256) == 0) {
+            Line("reg_set", std::string("bad-name ") + arguments[i + 1]);
+            return 1;
+        }
+        const LONG set = !key.get() ? ERROR_INVALID_HANDLE
+                         : wide     ? RegSetValueExW(key.get(), wideName, 0, regType, bytes.data(),
+                                                     static_cast<DWORD>(bytes.size()))
+                                    : RegSetValueExA(key.get(), arguments[i + 1], 0, regType, bytes.data(),
+                                                     static_cast<DWORD>(bytes.size()));
+        if (set != ERROR_SUCCESS) {
             Line("reg_set", std::string("failed ") + arguments[i]);
             return 2;
         }

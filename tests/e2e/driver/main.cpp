@@ -11,16 +11,18 @@
 //   e2e_driver [--exe NAME] count-windows
 //   e2e_driver make-window CLASS [--minimised] [--popup]
 //   e2e_driver window-state CLASS SECONDS [iconic=0|1] [foreground=ROLE]
-//   e2e_driver reg-set KEY NAME sz|dword|qword|binary DATA [KEY NAME TYPE DATA]...
+//   e2e_driver reg-set KEY NAME sz|sz-utf8-hex|dword|qword|binary DATA [KEY NAME TYPE DATA]...
 //   e2e_driver set-file-time PATH "YYYY-MM-DD hh:mm:ss"      (UTC)
 //   e2e_driver set-readonly PATH
 //   e2e_driver code-page
 //   e2e_driver hold-file PATH [--share-nothing]
 //   e2e_driver [--exe NAME] [--pid ID] hold-file-shared PATH MS [--press-ok]   (MS < 0: until killed)
 //   e2e_driver [--exe NAME] [--pid ID] unattended SECONDS [--kill-after MS] [--poke SEED]
+//   e2e_driver --pid ID load-in DLLNAME SECONDS
 #include "DialogCommands.h"
 #include "LaunchCommand.h"
 #include "ProcessCommands.h"
+#include "RemoteLoad.h"
 #include "SetupCommands.h"
 #include "StandInWindows.h"
 
@@ -111,6 +113,7 @@ int main(int argc, char** argv) {
         if (rest == 3 && !pressOk) return Usage();
         return driver::HoldFileShared(args[0], std::atoll(args[1]), pressOk ? &installer : nullptr, 60);
     }
+    if (command == "load-in" && rest == 2) return driver::LoadInProcess(watched, args[0], seconds);
     if (command == "unattended" && rest >= 1) {
         driver::UnattendedOptions options;
         options.timeoutSeconds = std::atof(args[0]);
