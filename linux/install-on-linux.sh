@@ -2,12 +2,13 @@
 "true" '''\'
 # A shell prelude that Python reads as a string: the file runs with
 # ./install-on-linux.sh, sh install-on-linux.sh and bash install-on-linux.sh alike.
+# Python runs isolated (-I -S): a player's PYTHONPATH or site packages change nothing.
 command -v python3 >/dev/null 2>&1 || {
   echo "install-on-linux.sh needs python3, which is not installed." >&2
   echo "Install it with your system's package manager (it comes with Steam's Proton)." >&2
   exit 14
 }
-exec python3 "$0" "$@"
+exec python3 -I -S "$0" "$@"
 '''
 
 # install-on-linux.sh: installs addonwarlord1 on Linux and the Steam Deck.
@@ -1147,9 +1148,10 @@ def run(arguments, script_folder):
     environment = dict(os.environ)
     environment.setdefault("WINEDEBUG", "-all")
     environment.update(plan.environment)
-    settings = " ".join("%s=%s" % (key, quoted(value)) for key, value in sorted(plan.environment.items()))
     say("Running the installer in that prefix; answer its boxes with OK:")
-    say("  " + settings + " " + " ".join(quoted(word) for word in plan.command))
+    for key, value in sorted(plan.environment.items()):
+        say("  %s=%s \\" % (key, quoted(value)))
+    say("  " + " ".join(quoted(word) for word in plan.command))
     try:
         status = subprocess.call(plan.command, env=environment, cwd=script_folder)
     except OSError as error:
