@@ -795,9 +795,8 @@ def choose_steam_proton(prefix, survey, given):
 def proton_choices(folders):
     if not folders:
         return ["No Proton was found. Start the game once from Steam (it installs its Proton), then run this again."]
-    lines = ["Protons found:"]
-    lines += ["  " + folder for folder in folders]
-    lines.append("Choose the one the game uses: ./install-on-linux.sh --proton DIR")
+    lines = ["Protons found; run this again with the one the game uses (copy its line):"]
+    lines += ["  ./install-on-linux.sh --proton " + quoted(folder) for folder in folders]
     return lines
 
 
@@ -1074,10 +1073,11 @@ def choose_prefix(survey, options):
                      "then run this again; or name the prefix: ./install-on-linux.sh --prefix DIR")
         raise Stop(EXIT_NOT_FOUND, "\n".join(lines))
     if len(survey.found) > 1:
-        lines = ["The game was found in %d prefixes:" % len(survey.found)]
+        lines = ["The game was found in %d prefixes; run this again with the one you play with (copy its line):"
+                 % len(survey.found)]
         for prefix in survey.found:
-            lines.append("  %s (%s; %s)" % (prefix.path, prefix.origin, describe_game(prefix)))
-        lines.append("Choose the one you play with: ./install-on-linux.sh --prefix DIR")
+            lines.append("  %s (%s):" % (prefix.origin, describe_game(prefix)))
+            lines.append("    ./install-on-linux.sh --prefix " + quoted(prefix.path))
         raise Stop(EXIT_SEVERAL, "\n".join(lines))
     return survey.found[0]
 

@@ -165,8 +165,8 @@ map_tools "$root" 2001010=GE-Proton-Gone
 run_script
 expect_status 12 "a mapped tool that is not there"
 expect_said 'Steam names "GE-Proton-Gone" for app 2001010' "a mapped tool that is not there"
-expect_said "  $custom" "the Protons found"
-expect_said "  $official" "the Protons found"
+expect_said "  ./install-on-linux.sh --proton $custom" "the Protons found"
+expect_said "  ./install-on-linux.sh --proton '$official'" "the Protons found"
 expect_nothing_started "a mapped tool that is not there"
 steam_home
 map_tools "$root" 2001010=Standin-9
@@ -182,9 +182,11 @@ map_tools "$root" 2001010=Standin-9
 fake_prefix "$HOME/.wine" expansion
 run_script
 expect_status 11 "the game in a Steam prefix and in ~/.wine"
-expect_said "The game was found in 2 prefixes:" "several"
-expect_said "  $game/pfx (Steam app 2001010; base edition" "several"
-expect_said "  $HOME/.wine (Wine's default prefix; expansion edition" "several"
+expect_said "The game was found in 2 prefixes;" "several"
+expect_said "  Steam app 2001010 (base edition, installed in C:\\Games\\Vantaris77\\):
+    ./install-on-linux.sh --prefix '$game/pfx'" "several"
+expect_said "  Wine's default prefix (expansion edition, installed in C:\\Games\\Vantaris77\\):
+    ./install-on-linux.sh --prefix $HOME/.wine" "several"
 expect_nothing_started "several"
 run_script --list
 expect_status 0 "--list"
