@@ -779,7 +779,8 @@ def choose_steam_proton(prefix, survey, given):
     if mapped:
         why = "Steam runs app %s with %s" % (prefix.app_id, name)
         if last and last != mapped:
-            why += "; %s set up the prefix last, and the game's next start updates it too" % shown(last)
+            why += "; %s set up the prefix last, and this Proton updates it, as the game's next start would" \
+                % shown(last)
         return mapped, why, folders
     if last:
         if name:
@@ -1162,12 +1163,20 @@ def run(arguments, script_folder):
 
 
 def main():
+    for stream in (sys.stdout, sys.stderr):
+        try:
+            stream.reconfigure(errors="backslashreplace")  # a path in no encoding still prints
+        except AttributeError:
+            pass
     script_folder = os.path.dirname(os.path.abspath(sys.argv[0]))
     try:
         return run(sys.argv[1:], script_folder)
     except Stop as stop:
         print(str(stop), file=sys.stderr, flush=True)
         return stop.status
+    except (FileProblem, OSError) as error:
+        print("Cannot go on: %s. Nothing was run." % error, file=sys.stderr, flush=True)
+        return EXIT_USAGE
     except KeyboardInterrupt:
         print("Stopped.", file=sys.stderr)
         return 130

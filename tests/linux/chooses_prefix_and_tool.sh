@@ -130,7 +130,7 @@ expect_said "Result: the installer ended with 0: installed." "the outcome"
 expect_record "the mapped tool, in the runtime" "$(runtime_started "$custom")" "$(proton_started "$custom")" \
   "$(wine_started_in_game_prefix)"
 
-for case in "config_info" "version" "proton_8" "--proton"; do
+for case in "config_info" "version" "proton_8" "--proton" "damaged config.vdf"; do
   steam_home
   args=()
   case "$case" in
@@ -138,10 +138,16 @@ for case in "config_info" "version" "proton_8" "--proton"; do
     version) printf '8.0-104\n' >"$game/version" ;;
     proton_8) map_tools "$root" 2001010=proton_8 ;;
     --proton) map_tools "$root" 2001010=Standin-9; args=(--proton "$official") ;;
+    "damaged config.vdf")
+      proton_set_up "$game" "$official" "8.0-104" "$root"
+      map_tools "$root" 2001010=Standin-9
+      sed -i '$d' "$root/config/config.vdf" ;;
   esac
   run_script "${args[@]}"
   expect_status 0 "$case"
   expect_said "Proton: $(tilde "$official") (" "$case"
+  [[ $case != "damaged config.vdf" ]] ||
+    expect_said "Note: cannot read Steam's choice of Proton for each game from $root/config/config.vdf" "$case"
   expect_record "$case" "$(runtime_started "$official")" "$(proton_started "$official")" "$(wine_started_in_game_prefix)"
 done
 
@@ -200,6 +206,24 @@ expect_status 0 "--prefix compatdata/<app id>"
 expect_record "--prefix compatdata/<app id>" "$(runtime_started "$custom")" "$(proton_started "$custom")" \
   "$(wine_started_in_game_prefix)"
 
+# Steam installed as a Flatpak or a Snap, its one library holding the game.
+for packaged in "Flatpak|.var/app/com.valvesoftware.Steam/.local/share/Steam" \
+                "Snap|snap/steam/common/.local/share/Steam"; do
+  fresh_home
+  root="$HOME/${packaged#*|}"
+  make_steam "$root"
+  rm "$HOME/.steam/root" "$HOME/.steam/steam"
+  add_custom_proton "$root" "Proton-Bare" "Bare" "Bare" none
+  map_tools "$root" 2001010=Bare
+  steam_prefix "$root" 2001010 base
+  run_script
+  expect_status 0 "Steam as a ${packaged%%|*}"
+  expect_said "  Steam (${packaged%%|*}) at ~/${packaged#*|}, libraries:" "Steam as a ${packaged%%|*}"
+  expect_record "Steam as a ${packaged%%|*}" \
+    "proton $root/compatibilitytools.d/Proton-Bare verb=run data=$root/steamapps/compatdata/2001010 client=$root app=2001010 steamappid= host_lc_all=zh_TW.UTF-8 exe=$installer" \
+    "wine $standins/wine prefix=$root/steamapps/compatdata/2001010/pfx lc_all=zh_TW.UTF-8 $installer"
+done
+
 # Steam also lists a library on a card that is not there.
 steam_home
 rm -r "$game"
@@ -232,8 +256,7 @@ expect_record "libraryfolders.vdf cut short, --prefix" "$(runtime_started "$cust
 # --- The installer's outcome, in the README's words, and its status ---------
 fresh_home
 fake_prefix "$HOME/.wine" base
-for outcome in "0|0: installed." \
-               "103|103: the base edition (103) or the expansion (104) is not updated far enough." \
+for outcome in "103|103: the base edition (103) or the expansion (104) is not updated far enough." \
                "45|301 (a shell sees 45): the record file could not be written or moved into place." \
                "77|status 77, which is none of the installer's"; do
   AW_TEST_WINE_STATUS="${outcome%%|*}" run_script
@@ -279,9 +302,10 @@ for launcher in lutris heroic bottles wineprefix; do
     cp "$standins/wine" "$runner/bin/wine"
     wine="$runner/bin/wine"
   fi
-  # Reached through $WINEPREFIX too, the prefix keeps the launcher's Wine.
+  # Reached through $WINEPREFIX too, Lutris' prefix keeps Lutris' Wine.
   for reached in settings '$WINEPREFIX'; do
     [[ $launcher != wineprefix || $reached != settings ]] || continue
+    [[ $launcher == wineprefix || $launcher == lutris || $reached == settings ]] || continue
     if [[ $reached == settings ]]; then run_script; else WINEPREFIX="$prefix" run_script; fi
     expect_status 0 "$launcher through $reached"
     expect_record "$launcher through $reached" "wine $wine prefix=$prefix lc_all=zh_TW.UTF-8 $installer"
