@@ -637,14 +637,6 @@ def prefix_named(path, survey):
 
 # --- Which Proton or Wine ---------------------------------------------------
 
-class Tool:
-    """A compatibility tool folder (a Proton) and the command its manifest gives."""
-
-    def __init__(self, folder, name=None):
-        self.folder = real(folder)
-        self.name = name or os.path.basename(self.folder)
-
-
 def steam_tools(survey):
     """Every Proton the Steam installs hold: {name: folder} for the tools that
     have a name of their own, and the list of every folder."""

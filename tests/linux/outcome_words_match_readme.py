@@ -14,6 +14,7 @@ import sys
 
 
 def load_script(path):
+    sys.dont_write_bytecode = True  # no cache beside the script in the source tree
     loader = importlib.machinery.SourceFileLoader("install_on_linux", path)
     spec = importlib.util.spec_from_loader(loader.name, loader)
     module = importlib.util.module_from_spec(spec)
