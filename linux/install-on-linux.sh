@@ -835,6 +835,7 @@ def installed_app_folder(survey, app_id):
 class Plan:
     def __init__(self, proton):
         self.proton = proton
+        self.in_runtime = False
         self.command = []
         self.environment = {}
         self.lines = []
@@ -871,6 +872,7 @@ def steam_plan(prefix, survey, installer, given_proton):
                                      "this again." % (shown(folder), runtime_id))
         outer, _ = manifest_command(runtime, "run")
         command = outer + command
+        plan.in_runtime = True
         tool_paths.append(runtime)
         plan.lines.append("It runs inside the Steam Linux Runtime, as Steam starts it: %s." % shown(runtime))
     plan.command = command + [installer]
@@ -1119,17 +1121,24 @@ def run(arguments, script_folder):
     for line in plan.lines:
         say(line)
 
-    if locale_available():
+    how_to_add = ("To add it: on Debian or Ubuntu 'sudo dpkg-reconfigure locales', on Fedora 'sudo dnf install "
+                  "glibc-langpack-zh', on Arch uncomment zh_TW.UTF-8 in /etc/locale.gen and run 'sudo locale-gen'.")
+    have_locale = locale_available()
+    # The Steam Linux Runtime makes the locales its programs ask for that the system lacks.
+    if have_locale or plan.in_runtime:
         plan.environment["LC_ALL"] = LOCALE
         if plan.proton:
             # Proton drops LC_ALL and gives Wine the locale from HOST_LC_ALL.
             plan.environment["HOST_LC_ALL"] = LOCALE
+    if have_locale:
         say("Language: Traditional Chinese (%s)." % LOCALE)
+    elif plan.in_runtime:
+        say("Language: Traditional Chinese (%s), which this system lacks: the Steam Linux Runtime makes it for "
+            "the run where it can. Should the installer's texts still show garbled, add the locale. %s"
+            % (LOCALE, how_to_add))
     else:
         say("Language: the Traditional Chinese locale (%s) is not installed, so the installer's texts will "
-            "show garbled; the installation works the same. To add it: on Debian or Ubuntu "
-            "'sudo dpkg-reconfigure locales', on Fedora 'sudo dnf install glibc-langpack-zh', on Arch "
-            "uncomment zh_TW.UTF-8 in /etc/locale.gen and run 'sudo locale-gen'." % LOCALE)
+            "show garbled; the installation works the same. %s" % (LOCALE, how_to_add))
 
     running = game_processes(prefix)
     if running:

@@ -320,9 +320,18 @@ for launcher in lutris heroic bottles wineprefix; do
 done
 
 # --- The locale, bad options, a missing installer ---------------------------
+# Where the system lacks the locale, Wine runs without it, but the Steam Linux
+# Runtime is asked for it, as it makes the locales its programs ask for.
+mkdir "$work/no-locales"
+steam_home
+map_tools "$root" 2001010=Standin-9
+LOCPATH="$work/no-locales" run_script
+expect_status 0 "no zh_TW locale, in the runtime"
+expect_said "Language: Traditional Chinese (zh_TW.UTF-8), which this system lacks" "no zh_TW locale, in the runtime"
+expect_record "no zh_TW locale, in the runtime" "$(runtime_started "$custom")" "$(proton_started "$custom")" \
+  "$(wine_started_in_game_prefix)"
 fresh_home
 fake_prefix "$HOME/.wine" base
-mkdir "$work/no-locales"
 LOCPATH="$work/no-locales" run_script
 expect_status 0 "no zh_TW locale"
 expect_said "the Traditional Chinese locale (zh_TW.UTF-8) is not installed" "no zh_TW locale"
