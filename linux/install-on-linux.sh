@@ -336,9 +336,6 @@ class SteamInstall:
         self.absent_libraries = []
         self.problems = []
 
-    def steamapps(self, library):
-        return os.path.join(library, "steamapps")
-
 
 STEAM_ROOTS = (
     (".steam/root", "Steam"),
@@ -455,6 +452,15 @@ def lutris_prefixes():
     config_homes = [os.path.join(home(), ".config/lutris"),
                     os.path.join(home(), ".var/app/net.lutris.Lutris/config/lutris")]
     for data_home, config_home in zip(data_homes, config_homes):
+        # The Wine that Lutris gives a game without a Wine of its own.
+        default_version = None
+        for runner_settings in (os.path.join(config_home, "runners", "wine.yml"),
+                                os.path.join(data_home, "runners", "wine.yml")):
+            if default_version is None and os.path.isfile(runner_settings):
+                try:
+                    default_version = simple_yaml(runner_settings).get("wine.version")
+                except FileProblem as problem:
+                    warn("cannot read Lutris' %s: %s" % (problem.path, problem.reason))
         for games in (os.path.join(data_home, "games"), os.path.join(config_home, "games")):
             try:
                 names = sorted(os.listdir(games))
@@ -472,7 +478,7 @@ def lutris_prefixes():
                 if not path:
                     continue
                 prefix = Prefix(os.path.expanduser(path), "Lutris game %s" % name[:-4])
-                version = settings.get("wine.version")
+                version = settings.get("wine.version") or default_version
                 if version and version != "system":
                     runner = os.path.join(data_home, "runners", "wine", version)
                     prefix.wine = wine_in(runner)
@@ -933,7 +939,7 @@ def game_processes(prefix):
     folder = unix_path_in(prefix, prefix.game[1].rstrip("\\") + "\\")
     if folder is None:
         return []
-    folder = folder.rstrip("/").lower() + "/"
+    folder = real(folder).lower() + "/"
     running = []
     for pid in os.listdir("/proc"):
         if not pid.isdigit() or int(pid) == os.getpid():
@@ -1086,6 +1092,9 @@ def run(arguments, script_folder):
     if not options["list"] and not os.path.isfile(installer):
         raise Stop(EXIT_USAGE, "%s is not beside this script in %s: unpack the whole archive and run the "
                                "script there." % (INSTALLER, script_folder))
+    if os.geteuid() == 0:
+        warn("this runs as root, whose home holds no player's prefixes, and Wine refuses prefixes that are not "
+             "its own: run it as the player, without sudo.")
     survey = Survey()
     if options["list"]:
         for prefix in survey.found:

@@ -53,12 +53,14 @@ steam_prefix() { # library app-id base|expansion|none
 }
 
 # Runs the script from the release folder as a player would, with the
-# stand-in wine first on the PATH; its output is in $output, its status in
-# $status, and the stand-ins' notes of this run alone in $AW_TEST_RECORD.
+# stand-in wine first on the PATH; what it printed is in $printed, that and
+# its messages on stderr in $output, its status in $status, and the
+# stand-ins' notes of this run alone in $AW_TEST_RECORD.
 run_script() { # args...
   : >"$AW_TEST_RECORD"
   status=0
-  output="$(cd "$release" && PATH="$standins:$PATH" ./install-on-linux.sh "$@" 2>&1)" || status=$?
+  printed="$(cd "$release" && PATH="$standins:$PATH" ./install-on-linux.sh "$@" 2>"$work/stderr")" || status=$?
+  output="$printed"$'\n'"$(cat "$work/stderr")"
 }
 
 expect_status() { # status what
@@ -196,7 +198,7 @@ expect_said "  Wine's default prefix (expansion edition, installed in C:\\Games\
 expect_nothing_started "several"
 run_script --list
 expect_status 0 "--list"
-[[ $output == "$game/pfx"$'\n'"$HOME/.wine" ]] || fail "--list printed: $output"
+[[ $printed == "$game/pfx"$'\n'"$HOME/.wine" ]] || fail "--list printed: $printed"
 run_script --prefix "$HOME/.wine"
 expect_status 0 "--prefix ~/.wine"
 expect_said "Wine: $standins/wine (the system's Wine)." "--prefix ~/.wine"
@@ -310,6 +312,15 @@ for launcher in lutris heroic bottles wineprefix; do
     expect_status 0 "$launcher through $reached"
     expect_record "$launcher through $reached" "wine $wine prefix=$prefix lc_all=zh_TW.UTF-8 $installer"
   done
+  if [[ $launcher == lutris ]]; then
+    # A game without a Wine of its own gets the one of Lutris' Wine settings.
+    sed -i '/^wine:/,$d' "$HOME/.local/share/lutris/games/vantaris-1700000000.yml"
+    mkdir -p "$HOME/.config/lutris/runners"
+    printf 'wine:\n  version: lutris-GE-Proton8-26-x86_64\n' >"$HOME/.config/lutris/runners/wine.yml"
+    run_script
+    expect_status 0 "Lutris' default Wine"
+    expect_record "Lutris' default Wine" "wine $wine prefix=$prefix lc_all=zh_TW.UTF-8 $installer"
+  fi
   if [[ -n $runner ]]; then
     rm -r "$runner"
     run_script
