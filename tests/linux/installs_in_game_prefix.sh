@@ -15,6 +15,7 @@
 #   - a home where no prefix holds the game: 10
 #   - the game's Proton not to be told: 12, nothing run
 #   installs_in_game_prefix.sh INSTALL-ON-LINUX.SH INSTALLER.exe E2E_DRIVER.exe
+# With AW_TEST_KEEP=1 the player's files stay for a look after a pass too.
 source "$(dirname "$0")/../e2e/lib.sh"
 source "$(dirname "$0")/steam_tree.sh"
 [[ $# -eq 3 ]] || fail "usage: $0 INSTALL-ON-LINUX.SH INSTALLER.exe E2E_DRIVER.exe"
@@ -35,7 +36,7 @@ end_test() {
     as_player env WINEPREFIX="$pfx" wineserver -k </dev/null >/dev/null 2>&1 || true
   done
   "$run_in_wine" --prefix "$prefix" --remove || true
-  if [[ $status -eq 0 ]]; then rm -rf "$work"; else echo "the player's files are kept: $work" >&2; fi
+  if [[ $status -eq 0 && ${AW_TEST_KEEP:-0} != 1 ]]; then rm -rf "$work"; else echo "the player's files are kept: $work" >&2; fi
   rm -rf "$scratch"
 }
 trap end_test EXIT
