@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the archive that players download: dist/addonwarlord1-<version>.zip
-# with the installer, the players' guides as plain text and SHA256SUMS.
+# with the installer, install-on-linux.sh (executable), the players' guides
+# as plain text and SHA256SUMS.
 #
 #   tools/release.sh [--dist DIR] [--skip-rebuild-check]
 #
@@ -171,10 +172,11 @@ python3 "$source_dir/tools/release/guide_to_text.py" "$source_dir/docs/players/z
   "$version" cp950 || die "the Traditional Chinese guide could not be made into plain text"
 python3 "$source_dir/tools/release/guide_to_text.py" "$source_dir/docs/players/en.md" "$stage/${guides[1]}" \
   "$version" utf-8-sig || die "the English guide could not be made into plain text"
-members=(addonwarlord1_setup.exe "${guides[@]}")
+cp "$source_dir/linux/install-on-linux.sh" "$stage/" || die "install-on-linux.sh could not be staged"
+members=(addonwarlord1_setup.exe install-on-linux.sh "${guides[@]}")
 (cd "$stage" && sha256sum "${members[@]}" >SHA256SUMS) || die "the checksums could not be computed"
-python3 "$source_dir/tools/release/make_zip.py" --time "$commit_time" "$partial" "$stage" "${members[@]}" SHA256SUMS ||
-  die "the archive could not be written"
+python3 "$source_dir/tools/release/make_zip.py" --time "$commit_time" --executable install-on-linux.sh \
+  "$partial" "$stage" "${members[@]}" SHA256SUMS || die "the archive could not be written"
 mv "$partial" "$archive"
 
 say "sha256 of the archive: $(sha256sum "$archive" | cut -d' ' -f1)"

@@ -14,7 +14,7 @@
 set -euo pipefail
 
 readonly repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-readonly members=(addonwarlord1_setup.exe "讀我.txt" README.txt SHA256SUMS)
+readonly members=(addonwarlord1_setup.exe install-on-linux.sh "讀我.txt" README.txt SHA256SUMS)
 mode="$1"
 work="$2"
 
@@ -65,7 +65,7 @@ expect_archive() {
   unpacked="$work/unpacked"
   mkdir -p "$unpacked"
   unzip -q "$archive" -d "$unpacked"
-  [[ "$(cut -c67- "$unpacked/SHA256SUMS" | LC_ALL=C sort)" == "$(printf '%s\n' "${members[@]:0:3}" | LC_ALL=C sort)" ]] ||
+  [[ "$(cut -c67- "$unpacked/SHA256SUMS" | LC_ALL=C sort)" == "$(printf '%s\n' "${members[@]:0:4}" | LC_ALL=C sort)" ]] ||
     fail "SHA256SUMS does not list exactly the other files: $(cat "$unpacked/SHA256SUMS")"
   (cd "$unpacked" && sha256sum --strict -c SHA256SUMS) || fail "sha256sum -c"
   # The version in the program and in both guides' titles.
@@ -73,6 +73,16 @@ expect_archive() {
     "$repo_root/resources/payload" "$version.0" || fail "the released program's resources"
   expect_plain_text "讀我.txt" CP950 "addonwarlord1 $version 安裝說明"
   expect_plain_text README.txt UTF-8 $'\xEF\xBB\xBF'"addonwarlord1 $version installer"
+  expect_linux_script
+}
+
+# Unpacked, the Linux entry point is the committed script, ready to run.
+expect_linux_script() {
+  local script="$unpacked/install-on-linux.sh"
+  [[ -x $script ]] || fail "install-on-linux.sh is not executable once unpacked"
+  git -C "$repo_root" show HEAD:linux/install-on-linux.sh | cmp -s - "$script" ||
+    fail "install-on-linux.sh is not the committed linux/install-on-linux.sh"
+  "$script" --help | grep -q '^Usage: ./install-on-linux.sh' || fail "install-on-linux.sh --help did not run"
 }
 
 # For Notepad: the guide decodes strictly in its encoding, every line ends

@@ -10,6 +10,12 @@
 #   run-in-wine.sh [--prefix NAME] --drive-c           prints the folder that is C:\ (Unix path)
 #   run-in-wine.sh [--prefix NAME] --stop              ends every program still running in the prefix
 #   run-in-wine.sh [--prefix NAME] --remove            stops the prefix and deletes it
+#   run-in-wine.sh --as-user HOME [--env NAME=VALUE]... [--] COMMAND [ARGS...]
+#                  runs a Linux command that finds its Wine prefixes itself (a
+#                  launcher script) as the wine user on the private display, with
+#                  HOME as its home, no WINEPREFIX and LANG=C.UTF-8 in place of
+#                  our locale; a Wine program it starts must not inherit the
+#                  caller's pipes (give the command files for its output)
 #
 # --prefix NAME  programs that must see each other (window searches, named
 #                mutexes, shared registry) run in the same named prefix; a
@@ -182,6 +188,7 @@ main() {
       --documents) action=documents; shift ;;
       --stop) action=stop; shift ;;
       --remove) action=remove; shift ;;
+      --as-user) action=as-user; action_arg="${2:?--as-user needs a home folder}"; shift 2 ;;
       --) shift; break ;;
       -*) die "unknown option $1" ;;
       *) break ;;
@@ -217,7 +224,7 @@ main() {
       stop_prefix "$prefix_dir"
       rm -rf "$prefix_dir"
     fi
-    if ! prefix_is_ready "$prefix_dir"; then
+    if [[ $action != as-user ]] && ! prefix_is_ready "$prefix_dir"; then
       stop_prefix "$prefix_dir"
       rm -rf "$prefix_dir"
       mkdir -p "$root_dir/prefixes"
@@ -227,6 +234,15 @@ main() {
     fi
     exec 9>&-
   }
+
+  if [[ $action == as-user ]]; then
+    [[ $# -ge 1 ]] || die "no command given"
+    ensure_locale
+    exec setpriv --reuid="$wine_user" --regid="$wine_user" --init-groups \
+      env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$action_arg" USER="$wine_user" LOGNAME="$wine_user" \
+        WINEDEBUG="$wine_debug" WINEDLLOVERRIDES="$wine_dll_overrides" DISPLAY="$(cat "$root_dir/display")" \
+        LANG=C.UTF-8 TZ="$wine_tz" "${passed_env[@]}" "$@" 9>&-
+  fi
 
   readonly documents_dir="$prefix_dir/wine/drive_c/users/$wine_user/Documents"
   case "$action" in
