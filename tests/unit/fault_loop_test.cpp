@@ -225,7 +225,7 @@ private:
     void AddDiskCapacities(std::vector<Trial>& trials) const {
         std::uint64_t used = 0;
         for (const auto& entry : before_) used += entry.second ? entry.second->size() : 0;
-        constexpr std::uint64_t kPeakExtra = 2 * (350000 + 90000 + 30000);
+        constexpr std::uint64_t kPeakExtra = std::uint64_t{2} * (350000 + 90000 + 30000);
         constexpr int kSteps = 64;
         for (int step = 0; step <= kSteps; ++step) {
             const std::uint64_t capacity = used + kPeakExtra * static_cast<std::uint64_t>(step) / kSteps;
