@@ -60,6 +60,7 @@ Bytes BuildIcon(const std::vector<RgbaImage>& images) {
     AppendU16(out, 1);  // icon, not cursor
     AppendU16(out, static_cast<std::uint16_t>(images.size()));
     std::vector<Bytes> entries;
+    entries.reserve(images.size());
     for (const RgbaImage& image : images) entries.push_back(EncodeEntry(image, palette));
     std::size_t offset = kDirectoryHeaderSize + kDirectoryEntrySize * images.size();
     for (std::size_t i = 0; i < images.size(); ++i) {
