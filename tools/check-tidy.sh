@@ -60,5 +60,9 @@ if [[ ${#failed[@]} -eq 0 ]]; then
   exit 0
 fi
 printf 'check-tidy: findings in %s\n' "${failed[@]}"
+# A finding in a header shows in every unit that includes it: each once here.
+cat "$work"/reports/* |
+  sed -nE 's/^(.+):([0-9]+):([0-9]+): (warning|error): .* \[([^],]+)[],].*$/\1:\2:\3 \5/p' | sort -u |
+  while read -r place check; do echo "check-tidy: finding: ${place#"$repo"/} [$check]"; done
 echo "check-tidy: ${#failed[@]} of $total translation units have findings ($(clang-tidy --version | grep -o 'version [0-9.]*'))"
 exit 1
