@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   bash coreutils findutils grep sed util-linux passwd procps libc-bin
-  cmake make g++ googletest python3 clang libclang-rt-14-dev
+  cmake make g++ googletest python3 clang libclang-rt-14-dev clang-format clang-tidy
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth fonts-arphic-uming locales
   git openssl osslsigncode unzip

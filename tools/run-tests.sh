@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds both configurations and runs every test: the unit tests natively
-# (with the sanitizers), then the Windows build's tests under Wine.
-# Exits non-zero when anything failed.
+# (with the sanitizers), the static analysis on the native build's compile
+# database, then the Windows build's tests under Wine, and last the check that
+# the C++ files are formatted. Runs every step even when one fails; exits
+# non-zero when anything failed.
 set -uo pipefail
 
 repo="$(cd "$(dirname "$0")/.." && pwd)"
@@ -32,8 +34,32 @@ run_preset() { # preset
   rm -f "$log"
 }
 
+# A check of the code itself (tools/check-*.sh): its last line is its verdict.
+run_check() { # name command...
+  local name="$1" log started status
+  shift
+  log="$(mktemp)"
+  echo "=== $name"
+  started=$(date +%s)
+  "$@" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  local verdict
+  verdict="$(tail -n 1 "$log")"
+  verdict="${verdict#check-*: }"
+  local took="$(( $(date +%s) - started )) s"
+  if [[ $status -eq 0 ]]; then
+    summaries+=("$name: $verdict ($took)")
+  else
+    summaries+=("$name: FAILED: $verdict ($took)")
+    failed=1
+  fi
+  rm -f "$log"
+}
+
 run_preset native
+run_check tidy "$repo/tools/check-tidy.sh" "$build_root/native"
 run_preset windows
+run_check format "$repo/tools/check-format.sh"
 
 echo
 echo "=== summary"

@@ -59,7 +59,7 @@ std::vector<std::uint8_t> FaceImage(std::uint32_t side) {
 
 platform::FileTime UtcTime(int year, int month, int day, int hour, int minute) {
     const std::int64_t days = DaysFromCivil(year, month, day) + kDaysFrom1601To1970;
-    const std::int64_t seconds = days * 86400 + hour * 3600 + minute * 60;
+    const std::int64_t seconds = days * 86400 + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60;
     return platform::FileTime{static_cast<std::uint64_t>(seconds) * kTicksPerSecond};
 }
 

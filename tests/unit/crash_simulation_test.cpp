@@ -36,6 +36,7 @@ const char* FateName(UnflushedData fate) {
 
 std::vector<std::string> WatchedFiles(Scenario scenario) {
     std::vector<std::string> paths;
+    paths.reserve(kFaceArchiveCount + 1);
     for (int i = 0; i < kFaceArchiveCount; ++i) paths.push_back(test_scene::InDocuments(FaceArchivePaths[i]));
     const char* record =
         scenario == Scenario::kExpansionWithSetData ? kExpansionRecordFileName : kBaseRecordFileName;

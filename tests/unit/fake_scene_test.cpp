@@ -26,8 +26,7 @@ TEST(FakeScene, DoubleByteNamesKeepTheirTrailBytes) {
     const std::string name = "C:\\\xB3\x5C" "a";
     fake.AddFile(name, {1});
     EXPECT_TRUE(fake.PathFileExists(name.c_str()));
-    EXPECT_EQ(std::vector<std::string>({"C:\\", "C:\\Users", "C:\\Users\\Player", "C:\\Users\\Player\\Documents",
-                                        "C:\\\xB3\x5C" "a"}),
+    EXPECT_EQ(std::vector<std::string>({"C:\\", "C:\\Users", "C:\\Users\\Player", "C:\\Users\\Player\\Documents", name}),
               fake.ListAll())
         << "one file, no folder made of its first byte";
     // Case folding must not touch a trail byte that looks like a letter (0x61 'a').

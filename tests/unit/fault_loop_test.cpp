@@ -276,7 +276,7 @@ private:
     void AddDiskCapacities(std::vector<Trial>& trials) const {
         std::uint64_t used = 0;
         for (const auto& entry : before_) used += entry.second ? entry.second->size() : 0;
-        const std::uint64_t kPeakExtra = 2 * whole_run::SourceArchiveBytes(scale_) + 1000;
+        const std::uint64_t kPeakExtra = std::uint64_t{2} * whole_run::SourceArchiveBytes(scale_) + 1000;
         constexpr int kSteps = 64;
         for (int step = 0; step <= kSteps; ++step) {
             const std::uint64_t capacity = used + kPeakExtra * static_cast<std::uint64_t>(step) / kSteps;

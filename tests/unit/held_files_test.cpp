@@ -69,7 +69,7 @@ std::function<void(FakePlatform&)> ReadingGameFiles(Edition edition) {
 
 // A program that opens a file sharing nothing (a backup tool, an editor)
 // for the installer's first `attempts` calls on it.
-std::function<void(FakePlatform&)> OpenedExclusively(std::string path, int attempts) {
+std::function<void(FakePlatform&)> OpenedExclusively(const std::string& path, int attempts) {
     return [=](FakePlatform& fake) {
         ASSERT_NE(fake.HoldOpenForAttempts(path, win::kGenericRead, 0, attempts), platform::kInvalidFile);
     };

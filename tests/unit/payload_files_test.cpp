@@ -169,7 +169,7 @@ TEST(ProgramIcon, HoldsThe48And32And16PixelImagesAt256Colours) {
         ASSERT_LE(std::size_t{offset} + size, icon.size());
         // The image itself: a 40-byte header, 256 palette entries, 8-bit
         // colour rows, then the 1-bit AND mask rows.
-        const std::size_t maskStride = (sides[i] + 31u) / 32u * 4u;
+        const std::size_t maskStride = (std::size_t{sides[i]} + 31) / 32 * 4;
         EXPECT_EQ(size, 40u + 1024u + sides[i] * sides[i] + maskStride * sides[i]);
         EXPECT_EQ(U32(icon, offset), 40u);
         EXPECT_EQ(U32(icon, offset + 4), sides[i]);

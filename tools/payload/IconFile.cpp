@@ -9,6 +9,7 @@ namespace {
 constexpr std::size_t kDirectoryHeaderSize = 6;
 constexpr std::size_t kDirectoryEntrySize = 16;
 constexpr std::size_t kInfoHeaderSize = 40;
+constexpr std::size_t kPaletteSize = std::size_t{256} * 4;  // blue, green, red and a spare byte each
 
 std::size_t MaskStride(int side) { return static_cast<std::size_t>((side + 31) / 32) * 4; }
 std::size_t ColourStride(int side) { return static_cast<std::size_t>((side + 3) / 4) * 4; }
@@ -19,7 +20,7 @@ Bytes EncodeEntry(const RgbaImage& image, const Palette& palette) {
     const int side = image.side;
     const std::size_t colourBytes = ColourStride(side) * static_cast<std::size_t>(side);
     const std::size_t maskBytes = MaskStride(side) * static_cast<std::size_t>(side);
-    Bytes out(kInfoHeaderSize + 256 * 4 + colourBytes + maskBytes, 0);
+    Bytes out(kInfoHeaderSize + kPaletteSize + colourBytes + maskBytes, 0);
     PutU32(out, 0, kInfoHeaderSize);
     PutU32(out, 4, static_cast<std::uint32_t>(side));
     PutU32(out, 8, static_cast<std::uint32_t>(2 * side));  // colour rows and mask rows
@@ -32,7 +33,7 @@ Bytes EncodeEntry(const RgbaImage& image, const Palette& palette) {
         out[kInfoHeaderSize + i * 4 + 1] = palette[i].g;
         out[kInfoHeaderSize + i * 4 + 2] = palette[i].r;
     }
-    const std::size_t colourStart = kInfoHeaderSize + 256 * 4;
+    const std::size_t colourStart = kInfoHeaderSize + kPaletteSize;
     const std::size_t maskStart = colourStart + colourBytes;
     for (int y = 0; y < side; ++y) {
         const std::size_t row = static_cast<std::size_t>(side - 1 - y);  // bottom-up
@@ -59,6 +60,7 @@ Bytes BuildIcon(const std::vector<RgbaImage>& images) {
     AppendU16(out, 1);  // icon, not cursor
     AppendU16(out, static_cast<std::uint16_t>(images.size()));
     std::vector<Bytes> entries;
+    entries.reserve(images.size());
     for (const RgbaImage& image : images) entries.push_back(EncodeEntry(image, palette));
     std::size_t offset = kDirectoryHeaderSize + kDirectoryEntrySize * images.size();
     for (std::size_t i = 0; i < images.size(); ++i) {

@@ -71,7 +71,8 @@ void DrawArmour(Canvas& c) {
     // Rows of lacing across the breastplate.
     for (double y : {206.0, 222.0, 238.0, 254.0}) {
         c.Add(MakeStroke(Path().MoveTo(0, y).QuadTo(128, y + 10, 256, y), 3, 3, Solid(kGoldDeep)), body);
-        for (double x = 20; x < 250; x += 18) {
+        for (int column = 20; column < 250; column += 18) {
+            const double x = column;
             c.Add(MakeEllipse({x, y + 8 - (x - 128) * (x - 128) / 1640}, 2.2, 2.2, Solid(kCord)), body);
         }
     }

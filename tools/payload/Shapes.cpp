@@ -147,6 +147,7 @@ Shape MakeStroke(const Path& line, double startWidth, double endWidth, Paint pai
     }
     const double total = along.back() > 0 ? along.back() : 1;
     std::vector<double> radii;
+    radii.reserve(along.size());
     for (double distance : along) radii.push_back((startWidth + (endWidth - startWidth) * distance / total) / 2);
     const double margin = std::max(startWidth, endWidth) / 2;
     Shape s{ShapeKind::Stroke, paint, BoundsOf(points, margin), {0, 0}, 0, 0, {1, 0}, points, radii, -1};
