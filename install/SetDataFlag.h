@@ -6,6 +6,8 @@ enum class SetDataFlagResult {
               // its name, or a path too long for the system: nothing to flag
     kNoDocumentsFolder,  // the documents folder cannot be found: whether the file is there is unknown
     kFailed,  // the file is there but stayed held, or could not be opened, read or written
+    kRefused,  // opening it for writing was refused with access denied, after the retries
+    kCloudDataUnavailable,  // it is online-only, and its data could not be had
 };
 
 // Sets the status of the packaged warlord's record in the scenario set-data

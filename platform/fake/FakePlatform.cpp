@@ -13,6 +13,7 @@ namespace {
 const char* const kOpNames[] = {
     "RegOpenKeyEx", "RegQueryValueEx", "RegCloseKey",
     "GetPersonalFolderPath", "GetAnsiCodePage", "WideCharToAnsi",
+    "GetProcessElevation", "GetProcessUser", "GetDesktopUser",
     "PathFileExists", "GetFileAttributes", "SetFileAttributes", "CreateDirectory", "CopyFile", "MoveFileEx",
     "DeleteFile",
     "CreateFile", "ReadFile", "WriteFile", "SetFilePointerEx", "GetFileSizeEx", "GetFileTime", "FlushFileBuffers",
@@ -42,6 +43,8 @@ FakePlatform::FakePlatform() : state_(std::make_unique<detail::FakeState>()) {
     const std::string documents = "C:\\Users\\Player\\Documents";
     AddFolder(documents);
     state_->personalFolder = documents;
+    state_->processUser = AccountSid(kPlayerAccount);
+    state_->desktopUser = state_->processUser;
 }
 
 FakePlatform::~FakePlatform() {
