@@ -2,7 +2,9 @@
 // Security's Controlled folder access and antivirus ransomware shields do
 // that to unknown programs under Documents, and so do a folder's own
 // permissions. Every change fails with access denied, for good; reading does
-// not. (Under Wine the folder's Unix permissions refuse, with the same error.)
+// not. (Under Wine the folder's Unix permissions refuse, with the same error;
+// a deletion there reports success and leaves the file, so deleting, whose
+// failure the installer never acts on, is left out.)
 #include "tests/contract/ContractFixture.h"
 
 #include <functional>
@@ -38,7 +40,6 @@ TEST_F(RefusedWritesContract, EveryChangeIsRefusedWithAccessDeniedAndReadingIsNo
         {"copying a file into it", [&] { return os().CopyFile(Path("source.bin").c_str(), made.c_str(), false); }},
         {"copying over a file in it", [&] { return os().CopyFile(Path("source.bin").c_str(), kept.c_str(), false); }},
         {"moving a file into it", [&] { return os().MoveFileEx(Path("source.bin").c_str(), made.c_str(), 0); }},
-        {"deleting a file", [&] { return os().DeleteFile(kept.c_str()); }},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
