@@ -70,10 +70,13 @@ Staged StageArchive(int index) {
     const std::string target = root + FaceArchivePaths[index];
     if (Os().PathFileExists(target.c_str())) return Staged{};
     switch (MakeFolderChain(target.c_str())) {
-    case FolderChain::kRefused: return Failed(kErrorDocumentsRefused);
-    case FolderChain::kFileInTheWay: return Failed(kErrorFileInPlaceOfFolder);
+    case FolderChain::kRefused:
+        return Failed(kErrorDocumentsRefused);
+    case FolderChain::kFileInTheWay:
+        return Failed(kErrorFileInPlaceOfFolder);
     case FolderChain::kMade:
-    case FolderChain::kFailed: break;  // the copy tells
+    case FolderChain::kFailed:
+        break;  // the copy tells
     }
 
     std::string installDir;

@@ -55,12 +55,17 @@ bool PrepareJobStep(InstallJob& job) {
     // told as success; without the file there is nothing to flag.
     switch (FlagSetDataRecord()) {
     case SetDataFlagResult::kWalked:
-    case SetDataFlagResult::kNoFile: return true;
-    case SetDataFlagResult::kFailed: return Fail(kErrorSetDataFlag);
-    case SetDataFlagResult::kRefused: return Fail(kErrorDocumentsRefused);
-    case SetDataFlagResult::kCloudDataUnavailable: return Fail(kErrorCloudFileUnavailable);
+    case SetDataFlagResult::kNoFile:
+        return true;
+    case SetDataFlagResult::kFailed:
+        return Fail(kErrorSetDataFlag);
+    case SetDataFlagResult::kRefused:
+        return Fail(kErrorDocumentsRefused);
+    case SetDataFlagResult::kCloudDataUnavailable:
+        return Fail(kErrorCloudFileUnavailable);
     // Whether there is a file to flag cannot be told.
-    case SetDataFlagResult::kNoDocumentsFolder: break;
+    case SetDataFlagResult::kNoDocumentsFolder:
+        break;
     }
     return Fail(kErrorDocumentsFolder);
 }

@@ -56,7 +56,7 @@ FolderChain MakeFolder(const std::string& prefix) {
     const std::uint32_t attributes = platform::Os().GetFileAttributes(prefix.c_str());
     if (attributes != platform::win::kInvalidFileAttributes) {
         return (attributes & platform::win::kFileAttributeDirectory) != 0 ? FolderChain::kMade
-                                                                           : FolderChain::kFileInTheWay;
+                                                                          : FolderChain::kFileInTheWay;
     }
     // A file's name with a backslash after it names nothing, so the file is
     // looked for by its own name.
@@ -142,10 +142,13 @@ int PrepareRecordFolderStep() {
     const std::string folder = root + kRecordFolder;
     if (platform::Os().PathFileExists(folder.c_str())) return 1;
     switch (MakeFolderChain(folder.c_str())) {
-    case FolderChain::kRefused: return Fail(kErrorDocumentsRefused);
-    case FolderChain::kFileInTheWay: return Fail(kErrorFileInPlaceOfFolder);
+    case FolderChain::kRefused:
+        return Fail(kErrorDocumentsRefused);
+    case FolderChain::kFileInTheWay:
+        return Fail(kErrorFileInPlaceOfFolder);
     case FolderChain::kMade:
-    case FolderChain::kFailed: break;  // Any other reason shows when the record cannot be written.
+    case FolderChain::kFailed:
+        break;  // Any other reason shows when the record cannot be written.
     }
     return 1;
 }

@@ -381,9 +381,9 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
         error = win::kErrorSharingViolation;
     } else if (existing && !replace) {
         error = win::kErrorAlreadyExists;
-    } else if (existing && (existing->folder || moving->folder ||
-                            (existing->attributes & win::kFileAttributeReadOnly) != 0 || s.IsOpen(*existing) ||
-                            existing->mapped)) {
+    } else if (existing &&
+               (existing->folder || moving->folder || (existing->attributes & win::kFileAttributeReadOnly) != 0 ||
+                s.IsOpen(*existing) || existing->mapped)) {
         error = win::kErrorAccessDenied;
     }
     if (error != 0) {

@@ -189,8 +189,8 @@ TEST_F(HeldFilesContract, AFileMappedIntoMemoryIsNotTruncatedOrReplacedUntilItIs
     ASSERT_TRUE(MakeFile("new.tmp", {'n', 'e', 'w'}));
     const std::string mapped = Path("mapped.bin");
     const auto truncates = [&](std::uint32_t disposition) {
-        ScopedFile file(os(), os().CreateFile(mapped.c_str(), kGenericWrite, kShareAll, disposition,
-                                              kFileAttributeNormal));
+        ScopedFile file(os(),
+                        os().CreateFile(mapped.c_str(), kGenericWrite, kShareAll, disposition, kFileAttributeNormal));
         return file.IsOpen();
     };
     {

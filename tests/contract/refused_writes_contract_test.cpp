@@ -47,8 +47,8 @@ TEST_F(RefusedWritesContract, EveryChangeIsRefusedWithAccessDeniedAndReadingIsNo
         EXPECT_EQ(os().LastError(), kErrorAccessDenied);
     }
 
-    ScopedFile reader(os(), os().CreateFile(kept.c_str(), kGenericRead, kFileShareRead, kOpenExisting,
-                                            kFileAttributeNormal));
+    ScopedFile reader(os(),
+                      os().CreateFile(kept.c_str(), kGenericRead, kFileShareRead, kOpenExisting, kFileAttributeNormal));
     ASSERT_TRUE(reader.IsOpen()) << "error " << os().LastError();
     std::uint8_t bytes[16] = {};
     std::uint32_t read = 0;

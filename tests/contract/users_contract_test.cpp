@@ -9,9 +9,7 @@ using UsersContract = PlatformContract;
 
 // A SID: revision 1, its count of sub-authorities, then six bytes of
 // authority and four bytes for each sub-authority.
-bool IsWellFormedSid(const Bytes& sid) {
-    return sid.size() >= 8 && sid[0] == 1 && sid.size() == 8 + 4u * sid[1];
-}
+bool IsWellFormedSid(const Bytes& sid) { return sid.size() >= 8 && sid[0] == 1 && sid.size() == 8 + 4u * sid[1]; }
 
 // The tests run as the user signed in to the desktop (under Wine every
 // program does), elevated or not: the two are the same account.

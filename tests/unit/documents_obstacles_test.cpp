@@ -72,7 +72,9 @@ std::function<void(FakePlatform&)> OnlineOnly(const std::string& path, Provider 
 }
 
 std::function<void(FakePlatform&)> FileNamed(const std::string& path) {
-    return [=](FakePlatform& fake) { fake.AddFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'f', 'o', 'l', 'd', 'e', 'r'}); };
+    return [=](FakePlatform& fake) {
+        fake.AddFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'f', 'o', 'l', 'd', 'e', 'r'});
+    };
 }
 
 struct ObstacleCase {
@@ -117,8 +119,8 @@ const ObstacleCase kObstacles[] = {
     {"fresh: a file named Vantaris77 Tc", Scenario::kBaseFresh, FileNamed(InGame("").substr(0, InGame("").size() - 1)),
      kErrorFileInPlaceOfFolder, 0},
     {"fresh: a file named EDIT", Scenario::kBaseFresh, FileNamed(InGame("EDIT")), kErrorFileInPlaceOfFolder, 0},
-    {"fresh: a file named BUSHOU", Scenario::kBaseFresh, FileNamed(InGame("EDIT\\BUSHOU")),
-     kErrorFileInPlaceOfFolder, 0},
+    {"fresh: a file named BUSHOU", Scenario::kBaseFresh, FileNamed(InGame("EDIT\\BUSHOU")), kErrorFileInPlaceOfFolder,
+     0},
 };
 
 class ObstacleTest : public ::testing::TestWithParam<ObstacleCase> {};
@@ -134,11 +136,12 @@ TEST_P(ObstacleTest, EndsWithItsOwnCodeAndLeavesNothingHalfWritten) {
     ASSERT_EQ(ran.run.endings.size(), 1u);
     EXPECT_EQ(ran.run.endings.front().failureCode, c.code);
     EXPECT_EQ(ran.stepsBefore, c.stepsBefore);
-    const std::vector<std::string> lastTwo(ran.boxes.end() - std::min<std::size_t>(2, ran.boxes.size()), ran.boxes.end());
-    EXPECT_EQ(lastTwo, (std::vector<std::string>{expected_texts::kSpecificText.at(c.code),
-                                                 expected_texts::FailedBox(c.code)}));
-    const std::vector<std::string> torn = whole_run::TornOrStrayFiles(
-        ran.before, undisturbed.after, whole_run::StagedArchives(c.scenario), ran.after);
+    const std::vector<std::string> lastTwo(ran.boxes.end() - std::min<std::size_t>(2, ran.boxes.size()),
+                                           ran.boxes.end());
+    EXPECT_EQ(lastTwo,
+              (std::vector<std::string>{expected_texts::kSpecificText.at(c.code), expected_texts::FailedBox(c.code)}));
+    const std::vector<std::string> torn =
+        whole_run::TornOrStrayFiles(ran.before, undisturbed.after, whole_run::StagedArchives(c.scenario), ran.after);
     EXPECT_TRUE(torn.empty()) << torn.front();
     // Told at the start: not even a folder made.
     if (c.stepsBefore == 0) {
@@ -169,19 +172,18 @@ TEST_P(OnlineOnlyWithItsSyncClientRunningTest, InstallsAsIfTheFileWereOnTheDevic
     EXPECT_EQ(ran.after, undisturbed.after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, OnlineOnlyWithItsSyncClientRunningTest,
-    ::testing::Values(
-        FetchedCase{"rerun: the L archive", Scenario::kBaseRerunReadOnly, test_scene::InDocuments(FaceArchivePaths[0])},
-        FetchedCase{"expansion: the set-data file", Scenario::kExpansionWithSetData, SetDataFile()}));
+INSTANTIATE_TEST_SUITE_P(Cases, OnlineOnlyWithItsSyncClientRunningTest,
+                         ::testing::Values(FetchedCase{"rerun: the L archive", Scenario::kBaseRerunReadOnly,
+                                                       test_scene::InDocuments(FaceArchivePaths[0])},
+                                           FetchedCase{"expansion: the set-data file", Scenario::kExpansionWithSetData,
+                                                       SetDataFile()}));
 
 // "Run as administrator" from a standard account: the administrator's
 // registry and documents folder are not the player's. Told before the
 // registry is read or anything written.
 TEST(ProcessUser, ElevatedAsAnotherUserEndsWith108BeforeTheRegistryIsRead) {
-    const Ran ran = RunIn(Scenario::kBaseFresh, [](FakePlatform& fake) {
-        fake.SetProcessUser(FakePlatform::AccountSid(500), true);
-    });
+    const Ran ran = RunIn(Scenario::kBaseFresh,
+                          [](FakePlatform& fake) { fake.SetProcessUser(FakePlatform::AccountSid(500), true); });
 
     EXPECT_EQ(ran.run.exitStatus, kErrorElevatedAsAnotherUser);
     EXPECT_EQ(ran.boxes, (std::vector<std::string>{expected_texts::kAnotherUser,
@@ -210,7 +212,8 @@ TEST_P(RunsAsTodayTest, Installs) {
 const AsTodayCase kAsToday[] = {
     {"elevated as the desktop's user",
      [](FakePlatform& fake) { fake.SetProcessUser(FakePlatform::AccountSid(FakePlatform::kPlayerAccount), true); }},
-    {"another user, not elevated", [](FakePlatform& fake) { fake.SetProcessUser(FakePlatform::AccountSid(500), false); }},
+    {"another user, not elevated",
+     [](FakePlatform& fake) { fake.SetProcessUser(FakePlatform::AccountSid(500), false); }},
     {"elevated as another user, nobody known at the desktop",
      [](FakePlatform& fake) {
          fake.SetProcessUser(FakePlatform::AccountSid(500), true);

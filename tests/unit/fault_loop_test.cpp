@@ -59,7 +59,8 @@ bool CodeFitsProgress(std::uintptr_t code, int steps, Scenario scenario) {
     case kErrorRecordCreate: case kErrorRecordCommit: return within(8, 11 + f);
     case kErrorSetDataFlag: return expansion && within(2, 5);  // after the job's own step
     // a write refused for good, from the record folder's step to the record's
-    case kErrorDocumentsRefused: return within(0, 11 + f);
+    case kErrorDocumentsRefused:
+        return within(0, 11 + f);
     default: return false;
     }
 }

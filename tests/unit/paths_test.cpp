@@ -413,27 +413,28 @@ INSTANTIATE_TEST_SUITE_P(
         FolderChainCase{"nothing in the way", [](platform::fake::FakePlatform&) {}, FolderChain::kMade, true},
         // A folder of that name being deleted refuses a new one for a moment.
         FolderChainCase{"refused for a moment",
-                  [](platform::fake::FakePlatform& f) {
-                      f.InjectFault(Fault{Op::CreateDirectory, 2, platform::win::kErrorAccessDenied, false});
-                  },
-                  FolderChain::kMade, true},
+                        [](platform::fake::FakePlatform& f) {
+                            f.InjectFault(Fault{Op::CreateDirectory, 2, platform::win::kErrorAccessDenied, false});
+                        },
+                        FolderChain::kMade, true},
         FolderChainCase{"refused for good", [](platform::fake::FakePlatform& f) { f.RefuseWritesUnder("C:\\a"); },
-                  FolderChain::kRefused, false},
+                        FolderChain::kRefused, false},
         FolderChainCase{"a file named like the folder",
-                  [](platform::fake::FakePlatform& f) { f.AddFile("C:\\a\\b", {'x'}); }, FolderChain::kFileInTheWay,
-                  false},
+                        [](platform::fake::FakePlatform& f) { f.AddFile("C:\\a\\b", {'x'}); },
+                        FolderChain::kFileInTheWay, false},
         // Made by someone else between the look and the making: it is there.
         FolderChainCase{"a folder made meanwhile",
-                  [](platform::fake::FakePlatform& f) {
-                      f.AddFolder("C:\\a\\b");
-                      f.InjectFault(Fault{Op::GetFileAttributes, 2, platform::win::kErrorFileNotFound, false});
-                      f.InjectFault(Fault{Op::GetFileAttributes, 3, platform::win::kErrorFileNotFound, false});
-                  },
-                  FolderChain::kMade, true},
-        FolderChainCase{"a full disk", [](platform::fake::FakePlatform& f) {
-                      f.InjectFault(Fault{Op::CreateDirectory, 1, platform::win::kErrorDiskFull, true});
-                  },
-                  FolderChain::kFailed, false}));
+                        [](platform::fake::FakePlatform& f) {
+                            f.AddFolder("C:\\a\\b");
+                            f.InjectFault(Fault{Op::GetFileAttributes, 2, platform::win::kErrorFileNotFound, false});
+                            f.InjectFault(Fault{Op::GetFileAttributes, 3, platform::win::kErrorFileNotFound, false});
+                        },
+                        FolderChain::kMade, true},
+        FolderChainCase{"a full disk",
+                        [](platform::fake::FakePlatform& f) {
+                            f.InjectFault(Fault{Op::CreateDirectory, 1, platform::win::kErrorDiskFull, true});
+                        },
+                        FolderChain::kFailed, false}));
 
 TEST_F(PrepareRecordFolderStepTest, RefusedForGoodEndsTheRunWith106) {
     os_->RefuseWritesUnder(test_scene::kDocumentsFolder);

@@ -168,13 +168,26 @@ void PrintTo(const CreateFailure& c, std::ostream* out) { *out << c.name; }
 
 const CreateFailure kCreateFailures[] = {
     {"temporary cannot be created on a full disk",
-     [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorDiskFull, true}); }},
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorDiskFull, true});
+     }},
     {"temporary's folder is gone",
-     [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorPathNotFound}); }},
-    {"write fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull}); }},
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorPathNotFound});
+     }},
+    {"write fails",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull});
+     }},
     {"write is short", [](platform::fake::FakePlatform& f) { f.ShortWrite(1, 100); }},
-    {"flush fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::FlushFileBuffers, 1}); }},
-    {"close fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CloseFile, 1}); }},
+    {"flush fails",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::FlushFileBuffers, 1});
+     }},
+    {"close fails",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::CloseFile, 1});
+     }},
     {"documents folder unknown", [](platform::fake::FakePlatform& f) { f.SetPersonalFolder(std::nullopt); }},
 };
 

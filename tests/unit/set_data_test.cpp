@@ -239,8 +239,8 @@ TEST_P(SetDataOpenFailureTest, FailsOnlyWhereTheFileIsThere) {
 }
 
 const OpenFailureCase kOpenFailureCases[] = {
-    {"a folder bearing the file's name",
-     [](platform::fake::FakePlatform& fake) { fake.AddFolder(SetDataPath()); }, SetDataFlagResult::kNoFile},
+    {"a folder bearing the file's name", [](platform::fake::FakePlatform& fake) { fake.AddFolder(SetDataPath()); },
+     SetDataFlagResult::kNoFile},
     {"the file there, every open refused with access denied (Windows or a security program refuses the write)",
      [](platform::fake::FakePlatform& fake) {
          fake.AddFile(SetDataPath(), SetData(8));
