@@ -21,6 +21,10 @@ extern const UiText kGameNotInstalled;         // 101, 102
 extern const UiText kApplyBaseUpdate;          // 103
 extern const UiText kApplyExpansionUpdate;     // 104
 extern const UiText kDocumentsFolderUnusable;  // 105
+extern const UiText kDocumentsRefused;         // 106
+extern const UiText kCloudFileUnavailable;     // 107
+extern const UiText kElevatedAsAnotherUser;    // 108
+extern const UiText kFileInPlaceOfFolder;      // 109
 extern const UiText kFaceDataFailed;           // 201 to 206
 extern const UiText kRecordDataFailed;         // 301, 302
 extern const UiText kSetDataFailed;            // 401

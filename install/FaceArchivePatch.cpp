@@ -1,5 +1,6 @@
 #include "install/FaceArchivePatch.h"
 
+#include "install/DocumentsFailures.h"
 #include "install/FaceArchive.h"
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
@@ -101,44 +102,52 @@ bool PatchOpenCopy(CFile& file, const fa::PatchPlan& plan, const std::uint8_t* i
     return true;
 }
 
-bool PatchCopy(const fa::PatchPlan& plan, int index, const std::uint8_t* image) {
+// 0 when the copy is patched, closed and read-only; else the failure to report.
+int PatchCopy(const fa::PatchPlan& plan, int index, const std::uint8_t* image) {
+    const int failure = kErrorFaceArchivePatch + index;
     ArchivePaths paths;
-    if (!BuildArchivePaths(index, paths)) return false;
+    if (!BuildArchivePaths(index, paths)) return failure;
     // A copy left by an interrupted run could be committed in place of the
     // current archive, so a copy that fails ends the patch.
-    if (!CopyFileWithRetries(paths.archive.c_str(), paths.temp.c_str())) return false;
+    if (!CopyFileWithRetries(paths.archive.c_str(), paths.temp.c_str())) {
+        return CopyWithinDocumentsFailure(paths.archive, Os().LastError(), failure);
+    }
     {
         CFile file;
         // The copy was made a moment ago, which is when scanners look at it.
         if (!RetryWhileHeld([&] { return file.Open(paths.temp.c_str(), CFile::modeReadWrite | CFile::typeBinary); })) {
-            return false;
+            return WriteFailure(Os().LastError(), failure);
         }
         try {
-            if (!PatchOpenCopy(file, plan, image)) return false;
+            if (!PatchOpenCopy(file, plan, image)) return failure;
             file.Flush();
             file.Close();
         } catch (const CFileException&) {
-            return false;
+            return failure;
         }
     }
     Os().SetFileAttributes(paths.temp.c_str(), win::kFileAttributeReadOnly);
-    return true;
+    return 0;
 }
 
-bool CommitArchive(const std::string& root, int index) {
+// 0 when the archive is replaced; else the failure to report.
+int CommitArchive(const std::string& root, int index) {
     const std::string archive = root + FaceArchivePaths[index];
     const std::string temp = root + FaceArchiveTempPaths[index];
-    if (!ReplaceFileWithRetries(temp.c_str(), archive.c_str())) return false;
+    if (!ReplaceFileWithRetries(temp.c_str(), archive.c_str())) {
+        return ReplaceFailure(archive, Os().LastError(), kErrorFaceArchiveCommit + index);
+    }
     Os().SetFileAttributes(archive.c_str(), win::kFileAttributeReadOnly);
-    return true;
+    return 0;
 }
 
 int CommitFaceArchives() {
     std::string root;
     GetDocumentsRoot(root);
     for (int index = 0; index < kFaceArchiveCount; ++index) {
-        if (root.empty() || !CommitArchive(root, index)) {
-            PostToProgressDialog(WM_INSTALL_ERROR, kErrorFaceArchiveCommit + index);
+        const int failure = root.empty() ? kErrorFaceArchiveCommit + index : CommitArchive(root, index);
+        if (failure != 0) {
+            PostToProgressDialog(WM_INSTALL_ERROR, static_cast<std::uintptr_t>(failure));
             return 0;
         }
         PostToProgressDialog(WM_INSTALL_STEP, 0);
@@ -155,8 +164,10 @@ int PatchFaceArchive(std::uint32_t slot, int index, const std::uint8_t* image, s
     plan.touchesEntriesAndBitmap = index == 0;
     // Without its image the archive would gain the slot's bit but not the face.
     const bool haveImage = image != nullptr && size > 0;
-    if (!IsArchiveIndex(index) || !haveImage || !PatchCopy(plan, index, image)) {
-        PostToProgressDialog(WM_INSTALL_ERROR, kErrorFaceArchivePatch + index);
+    int failure = kErrorFaceArchivePatch + index;
+    if (IsArchiveIndex(index) && haveImage) failure = PatchCopy(plan, index, image);
+    if (failure != 0) {
+        PostToProgressDialog(WM_INSTALL_ERROR, static_cast<std::uintptr_t>(failure));
         return 0;
     }
     return 1;

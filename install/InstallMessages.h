@@ -17,10 +17,14 @@ enum InstallError : int {
     kErrorFaceArchiveCopy = 102,
     kErrorBasePatchLevel = 103,
     kErrorExpansionPatchLevel = 104,
-    kErrorDocumentsFolder = 105,    // the documents folder is unknown or has no name in the code page
-    kErrorFaceArchivePatch = 201,   // + index
-    kErrorFaceArchiveCommit = 204,  // + index
+    kErrorDocumentsFolder = 105,        // the documents folder is unknown or has no name in the code page
+    kErrorDocumentsRefused = 106,       // Windows or a security program refused a write under the documents folder
+    kErrorCloudFileUnavailable = 107,   // a file there is online-only, and its data cannot be had
+    kErrorElevatedAsAnotherUser = 108,  // elevated as someone other than the desktop's user
+    kErrorFileInPlaceOfFolder = 109,    // a file stands where a folder the installation needs must be
+    kErrorFaceArchivePatch = 201,       // + index
+    kErrorFaceArchiveCommit = 204,      // + index
     kErrorRecordCreate = 301,
     kErrorRecordCommit = 302,
-    kErrorSetDataFlag = 401,        // the set-data file is there but stayed held, or could not be read or written
+    kErrorSetDataFlag = 401,  // the set-data file is there but stayed held, or could not be read or written
 };

@@ -7,6 +7,7 @@
 #include "install/InstallMessages.h"
 #include "install/JobPreparation.h"
 #include "install/Paths.h"
+#include "install/ProcessUser.h"
 #include "install/ProgressDialogLink.h"
 #include "install/RecordInstall.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 // Stops at the first step that fails; that step has reported its own code.
 bool RunSteps(InstallJob& job) {
-    return FindGameStep() && PrepareRecordFolderStep() && StageFaceArchivesStep() &&
+    return CheckProcessUserStep() && FindGameStep() && PrepareRecordFolderStep() && StageFaceArchivesStep() &&
            PrepareJobStep(job) && PatchFaceArchivesStep(job) && InstallRecordStep(job);
 }
 

@@ -51,11 +51,21 @@ bool PrepareJobStep(InstallJob& job) {
     FillJob(job, expansion);
     PostToProgressDialog(WM_INSTALL_STEP, 0);
     if (!expansion) return true;
-    const SetDataFlagResult flagged = FlagSetDataRecord();
     // A set-data file that is there but stays unflagged would be a failure
     // told as success; without the file there is nothing to flag.
-    if (flagged == SetDataFlagResult::kFailed) return Fail(kErrorSetDataFlag);
+    switch (FlagSetDataRecord()) {
+    case SetDataFlagResult::kWalked:
+    case SetDataFlagResult::kNoFile:
+        return true;
+    case SetDataFlagResult::kFailed:
+        return Fail(kErrorSetDataFlag);
+    case SetDataFlagResult::kRefused:
+        return Fail(kErrorDocumentsRefused);
+    case SetDataFlagResult::kCloudDataUnavailable:
+        return Fail(kErrorCloudFileUnavailable);
     // Whether there is a file to flag cannot be told.
-    if (flagged == SetDataFlagResult::kNoDocumentsFolder) return Fail(kErrorDocumentsFolder);
-    return true;
+    case SetDataFlagResult::kNoDocumentsFolder:
+        break;
+    }
+    return Fail(kErrorDocumentsFolder);
 }

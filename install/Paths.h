@@ -29,7 +29,22 @@ void GetDocumentsRoot(std::string& text);
 // path over 260 bytes, one whose bytes do not read as whole characters, or a
 // folder that could not be created.
 int CreateDirectoryChain(const char* path);
+
+enum class FolderChain {
+    kMade,          // every folder along the path is there
+    kFileInTheWay,  // a file has the name of one of the folders
+    kRefused,       // making a folder was refused with access denied, after the retries
+    kFailed,        // any other reason (see CreateDirectoryChain)
+};
+// CreateDirectoryChain, telling why a folder could not be made.
+FolderChain MakeFolderChain(const char* path);
+
 // Step 2: makes sure the record folder exists. Without a usable documents
-// folder it posts kErrorDocumentsFolder and returns 0; otherwise 1, also when
-// the folder could not be made (writing the record reports that).
+// folder it posts kErrorDocumentsFolder and returns 0. Before it makes
+// anything it looks at the game's folders under the documents folder (the
+// record folder's and GRP, with the folders above them): where a file bears
+// one's name it posts kErrorFileInPlaceOfFolder and returns 0. A record
+// folder whose making was refused ends the run with kErrorDocumentsRefused.
+// Otherwise 1, also when the folder could not be made for another reason
+// (writing the record reports that).
 int PrepareRecordFolderStep();

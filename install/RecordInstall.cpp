@@ -1,5 +1,6 @@
 #include "install/RecordInstall.h"
 
+#include "install/DocumentsFailures.h"
 #include "install/GameDetection.h"
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
@@ -17,27 +18,31 @@ using platform::Os;
 namespace win = platform::win;
 
 int Fail(int code) {
-    PostToProgressDialog(WM_INSTALL_ERROR, code);
+    PostToProgressDialog(WM_INSTALL_ERROR, static_cast<std::uintptr_t>(code));
     return 0;
 }
 
-// False when the file cannot be created or a write, flush or close fails;
-// what was written then stays in the temporary file and goes no further.
-bool WriteTemporaryRecord(const std::string& path, const InstallJob& job) {
+// 0, or the failure to report when the file cannot be created or a write,
+// flush or close fails; what was written then stays in the temporary file
+// and goes no further.
+int WriteTemporaryRecord(const std::string& path, const InstallJob& job) {
     CFile file;
-    // A temporary file left by an earlier run may be being looked at.
+    // A temporary file left by an earlier run may be being looked at, and it
+    // may be read-only (as the archives' are once patched), hidden or system,
+    // each of which refuses the create.
     const auto create = [&] {
+        Os().SetFileAttributes(path.c_str(), win::kFileAttributeArchive);
         return file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::typeBinary);
     };
-    if (!RetryWhileHeld(create)) return false;
+    if (!RetryWhileHeld(create)) return WriteFailure(Os().LastError(), kErrorRecordCreate);
     try {
         file.Write(job.pRecordData, job.dwRecordSize);
         file.Flush();
         file.Close();
     } catch (const platform::CFileException&) {
-        return false;
+        return kErrorRecordCreate;
     }
-    return true;
+    return 0;
 }
 
 // The expansion edition's record supersedes the base edition's. Never the
@@ -64,8 +69,10 @@ int InstallRecordStep(const InstallJob& job) {
 
     // An empty record would replace the player's with nothing the game can read.
     if (job.pRecordData == nullptr || job.dwRecordSize == 0) return Fail(kErrorRecordCreate);
-    if (!WriteTemporaryRecord(tempPath, job)) return Fail(kErrorRecordCreate);
-    if (!ReplaceFileWithRetries(tempPath.c_str(), finalPath.c_str())) return Fail(kErrorRecordCommit);
+    if (const int failure = WriteTemporaryRecord(tempPath, job)) return Fail(failure);
+    if (!ReplaceFileWithRetries(tempPath.c_str(), finalPath.c_str())) {
+        return Fail(ReplaceFailure(finalPath, Os().LastError(), kErrorRecordCommit));
+    }
     Os().SetFileAttributes(finalPath.c_str(), win::kFileAttributeReadOnly);
     PostToProgressDialog(WM_INSTALL_STEP, 0);
 

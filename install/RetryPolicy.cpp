@@ -11,7 +11,7 @@ bool IsBriefHold(std::uint32_t error) {
     // program has locked fails with a lock violation (Windows; Wine does not
     // hold reads to such locks).
     return error == win::kErrorAccessDenied || error == win::kErrorSharingViolation ||
-           error == win::kErrorLockViolation;
+           error == win::kErrorLockViolation || error == win::kErrorUserMappedFile;
 }
 
 bool RetryWhileHeld(const std::function<bool()>& attempt) {

@@ -4,7 +4,9 @@
 // a replacing move over the file fails with access denied (Wine refuses the
 // move whatever the holder shares), and a copy fails with a sharing
 // violation when the holder does not share what the copy needs of its source
-// or its target. Every open that guards a write, every copy and every move of
+// or its target. A program that has mapped a file into memory (an indexer, a
+// sync client) refuses whatever would truncate it with
+// ERROR_USER_MAPPED_FILE until it lets go. Every open that guards a write, every copy and every move of
 // the installation meets such a holder with the same patience.
 #pragma once
 
@@ -16,9 +18,11 @@ constexpr int kHeldFileAttempts = 5;
 constexpr unsigned kHeldFileRetryDelayMs = 200;
 
 // Whether a call that failed with this Win32 error may succeed once another
-// program has let go of the file. Access denied can also be lasting (a file
-// the user may not write, a read-only target whose attribute could not be
-// cleared): the attempts then cost about a second before the same failure.
+// program has let go of the file. Access denied can also be lasting (a
+// folder that Windows or a security program keeps the installer from
+// writing, a read-only target whose attribute could not be cleared): the
+// attempts then cost about a second before the same failure, which
+// install/DocumentsFailures.h then names.
 bool IsBriefHold(std::uint32_t error);
 
 // Makes `attempt` (true on success; on failure the Win32 error is left for

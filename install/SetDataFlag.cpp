@@ -1,5 +1,6 @@
 #include "install/SetDataFlag.h"
 
+#include "install/DocumentsFailures.h"
 #include "install/InstallMessages.h"
 #include "install/Paths.h"
 #include "install/ProgressDialogLink.h"
@@ -45,6 +46,20 @@ bool IsThere(const std::string& path, std::uint32_t openError) {
     const std::uint32_t attributes = Os().GetFileAttributes(path.c_str());
     if (attributes == win::kInvalidFileAttributes) return !IsAbsent(Os().LastError());
     return (attributes & win::kFileAttributeDirectory) == 0;
+}
+
+// Why the file that is there could not be walked: its data is in the cloud,
+// or any other reason.
+SetDataFlagResult WalkFailure(const std::string& path, std::uint32_t error) {
+    return ReadFailure(path, error, kErrorSetDataFlag) == kErrorCloudFileUnavailable
+               ? SetDataFlagResult::kCloudDataUnavailable
+               : SetDataFlagResult::kFailed;
+}
+
+// Why the file that is there could not be opened for writing.
+SetDataFlagResult OpenFailure(const std::string& path, std::uint32_t error) {
+    if (WriteFailure(error, kErrorSetDataFlag) == kErrorDocumentsRefused) return SetDataFlagResult::kRefused;
+    return WalkFailure(path, error);
 }
 
 bool IsValidStatus(std::int32_t value) { return value >= kLowestStatus && value <= kHighestStatus; }
@@ -116,17 +131,18 @@ SetDataFlagResult FlagSetDataRecord() {
         CFile file;
         // Shares nothing: the game must not read the record half written.
         if (!RetryWhileHeld([&] { return file.Open(path.c_str(), CFile::modeReadWrite | CFile::typeBinary); })) {
-            return IsThere(path, Os().LastError()) ? SetDataFlagResult::kFailed : SetDataFlagResult::kNoFile;
+            const std::uint32_t error = Os().LastError();
+            return IsThere(path, error) ? OpenFailure(path, error) : SetDataFlagResult::kNoFile;
         }
         try {
             WalkRecords(file);
             file.Flush();
             file.Close();
-        } catch (const platform::CFileException&) {
+        } catch (const platform::CFileException& failed) {
             // The flag may or may not have been written; the walk is simply
             // made again by the next run, since writing the flag twice
             // changes nothing.
-            return SetDataFlagResult::kFailed;
+            return WalkFailure(path, failed.Error());
         }
     }
     PostToProgressDialog(WM_INSTALL_STEP, 0);

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -51,8 +52,31 @@ constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorFilenameTooLong = 206;
 constexpr std::uint32_t kErrorMoreData = 234;
+// The cloud files platform (Windows 10 1709 and later), as Windows'
+// documentation of its system error codes numbers them; the mingw-w64
+// headers of this toolchain lack them. Each is what reading a placeholder
+// whose data is not on this device gives when the sync client cannot fetch
+// it: not running, offline, failing or refusing.
+constexpr std::uint32_t kErrorCloudFileProviderUnknown = 358;
+constexpr std::uint32_t kErrorCloudFileProviderNotRunning = 362;
+constexpr std::uint32_t kErrorCloudFileMetadataCorrupt = 363;
+constexpr std::uint32_t kErrorCloudFileAuthenticationFailed = 386;
+constexpr std::uint32_t kErrorCloudFileInsufficientResources = 387;
+constexpr std::uint32_t kErrorCloudFileNetworkUnavailable = 388;
+constexpr std::uint32_t kErrorCloudFileUnsuccessful = 389;
+constexpr std::uint32_t kErrorCloudFileInUse = 391;
+constexpr std::uint32_t kErrorCloudFileRequestAborted = 393;
+constexpr std::uint32_t kErrorCloudFileAccessDenied = 395;
+constexpr std::uint32_t kErrorCloudFileRequestCanceled = 398;
+constexpr std::uint32_t kErrorCloudFileProviderTerminated = 404;
+constexpr std::uint32_t kErrorCloudFileRequestTimeout = 426;
 constexpr std::uint32_t kErrorInvalidFlags = 1004;
 constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
+// Truncating or overwriting a file that a program has mapped into memory.
+constexpr std::uint32_t kErrorUserMappedFile = 1224;
+// A file whose reparse point no filter serves (a placeholder while the cloud
+// files filter is not there).
+constexpr std::uint32_t kErrorCantAccessFile = 1920;
 
 constexpr std::uint32_t kCpAcp = 0;
 constexpr std::uint32_t kCpUtf8 = 65001;
@@ -68,7 +92,13 @@ constexpr std::uint32_t kFileAttributeHidden = 0x02;
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
+constexpr std::uint32_t kFileAttributeOffline = 0x1000;
+// The file has no data here: opening it fetches it (RECALL_ON_OPEN), or
+// reading its data does (RECALL_ON_DATA_ACCESS: a cloud file kept online only).
+constexpr std::uint32_t kFileAttributeRecallOnOpen = 0x40000;
+constexpr std::uint32_t kFileAttributeRecallOnDataAccess = 0x400000;
 
+constexpr std::uint32_t kDelete = 0x10000;
 constexpr std::uint32_t kGenericRead = 0x80000000u;
 constexpr std::uint32_t kGenericWrite = 0x40000000u;
 constexpr std::uint32_t kFileShareRead = 0x1;
@@ -205,6 +235,21 @@ public:
     // with the shell's error, when it could not give it. Writing it in the
     // ANSI code page is the caller's business (platform/AnsiConversion.h).
     virtual bool GetPersonalFolderPath(char16_t (&buffer)[260]) = 0;
+
+    // --- The user -----------------------------------------------------------
+    // Whether the process's token is elevated (TokenElevation): started with
+    // "Run as administrator", or by an administrator where UAC is off. False
+    // when it cannot be told.
+    virtual bool GetProcessElevation(bool* elevated) = 0;
+    // The security identifier (the bytes of its SID) of the user the process
+    // runs as. Two SIDs name the same account when their bytes are equal.
+    virtual bool GetProcessUser(std::vector<std::uint8_t>* sid) = 0;
+    // The SID of the user signed in to the session whose desktop shows the
+    // process's windows. Elevated from a standard account with an
+    // administrator's password, the process runs as that administrator while
+    // the desktop stays the player's. False when it cannot be told (nobody is
+    // signed in to the session, the name cannot be looked up).
+    virtual bool GetDesktopUser(std::vector<std::uint8_t>* sid) = 0;
 
     // --- Code page ----------------------------------------------------------
     // GetACP and GetCPInfo(CP_ACP). False when the system could not tell.

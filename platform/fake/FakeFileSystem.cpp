@@ -55,7 +55,8 @@ bool detail::FakeState::IsOpen(const Entry& entry) const {
 
 std::uint64_t detail::FakeState::UsedBytes() const {
     std::uint64_t used = 0;
-    for (const auto& entry : entries) used += entry.second->bytes.size();
+    // An online-only file's data is the cloud's.
+    for (const auto& entry : entries) used += entry.second->dataOnline ? 0 : entry.second->bytes.size();
     return used;
 }
 
@@ -67,7 +68,15 @@ std::uint64_t detail::FakeState::FreeBytes() const {
 
 std::uint32_t detail::FakeState::ReportedAttributes(const Entry& entry) const {
     if (entry.folder) return entry.attributes | win::kFileAttributeDirectory;
+    if (entry.dataOnline) return entry.attributes | win::kFileAttributeRecallOnDataAccess;
     return entry.attributes == 0 ? win::kFileAttributeNormal : entry.attributes;
+}
+
+bool detail::FakeState::RefusesChanges(const std::string& key) const {
+    for (const std::string& folder : refusedFolders) {
+        if (detail::IsWithin(codePage, key, folder)) return true;
+    }
+    return false;
 }
 
 bool detail::FakeState::ParentIsFolder(const std::string& key) const {
@@ -187,6 +196,12 @@ void FakePlatform::SetUtcOffsetMinutes(int minutes) {
     state_->utcOffsetMinutes = minutes;
 }
 
+void FakePlatform::RefuseWritesUnder(const std::string& folder) {
+    const ResolvedPath resolved = ScenePath(*state_, folder);
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->refusedFolders.push_back(detail::WithoutTrailingSeparators(state_->codePage, resolved.key));
+}
+
 void FakePlatform::SetDiskCapacity(std::optional<std::uint64_t> bytes) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->diskCapacity = bytes;
@@ -216,6 +231,10 @@ bool FakePlatform::SetFileAttributes(const char* path, std::uint32_t attributes)
     ResolvedPath resolved;
     const std::shared_ptr<Entry> entry = ExistingEntry(*state_, path, &resolved);
     if (!entry) return false;
+    if (state_->RefusesChanges(resolved.key)) {
+        state_->SetError(win::kErrorAccessDenied);
+        return false;
+    }
     entry->attributes = attributes & kSettableAttributes;
     if (state_->durability) state_->durability->MetadataChanged();
     return true;
@@ -235,6 +254,10 @@ bool FakePlatform::CreateDirectory(const char* path) {
     }
     if (state_->Find(resolved.key)) {
         state_->SetError(win::kErrorAlreadyExists);
+        return false;
+    }
+    if (state_->RefusesChanges(resolved.key)) {
+        state_->SetError(win::kErrorAccessDenied);
         return false;
     }
     if (!state_->ParentIsFolder(resolved.key)) {
@@ -275,6 +298,8 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
     std::uint32_t error = 0;
     if (!existing && !s.ParentIsFolder(to.key)) {
         error = win::kErrorPathNotFound;
+    } else if (s.RefusesChanges(to.key)) {
+        error = win::kErrorAccessDenied;
     } else if (existing && existing->folder) {
         error = win::kErrorAccessDenied;
     } else if (existing && failIfExists) {
@@ -288,14 +313,19 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
         // meets its holders as any such open does: one that does not share
         // writing refuses the copy, one that shares it does not.
         error = win::kErrorSharingViolation;
+    } else if (existing && existing->mapped) {
+        error = win::kErrorUserMappedFile;  // the copy truncates its target first
     } else if (original->bytes.size() > s.FreeBytes() + (existing ? existing->bytes.size() : 0)) {
         error = win::kErrorDiskFull;
+    } else {
+        error = s.FetchData(*original);
     }
     if (error != 0) {
         s.SetError(error);
         return false;
     }
     if (!existing) existing = s.AddEntry(to.key, to.display, false);
+    existing->dataOnline = false;
     existing->bytes = original->bytes;
     existing->attributes = original->attributes;
     existing->lastWrite = original->lastWrite;
@@ -338,7 +368,7 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
     const bool replace = (flags & win::kMoveFileReplaceExisting) != 0;
     const std::shared_ptr<Entry> existing = to.key == from.key ? nullptr : s.Find(to.key);
     std::uint32_t error = 0;
-    if (from.leaf.empty()) {
+    if (from.leaf.empty() || s.RefusesChanges(from.key) || s.RefusesChanges(to.key)) {
         error = win::kErrorAccessDenied;
     } else if (s.CheckShare(*moving, kDeleteAccess, kShareAll) != 0) {
         // A rename opens the file for deletion: every holder must share that.
@@ -351,8 +381,9 @@ bool FakePlatform::MoveFileEx(const char* source, const char* target, std::uint3
         error = win::kErrorSharingViolation;
     } else if (existing && !replace) {
         error = win::kErrorAlreadyExists;
-    } else if (existing && (existing->folder || moving->folder ||
-                            (existing->attributes & win::kFileAttributeReadOnly) != 0 || s.IsOpen(*existing))) {
+    } else if (existing &&
+               (existing->folder || moving->folder || (existing->attributes & win::kFileAttributeReadOnly) != 0 ||
+                s.IsOpen(*existing) || existing->mapped)) {
         error = win::kErrorAccessDenied;
     }
     if (error != 0) {
@@ -374,7 +405,8 @@ bool FakePlatform::DeleteFile(const char* path) {
     ResolvedPath resolved;
     const std::shared_ptr<Entry> entry = ExistingEntry(*state_, path, &resolved);
     if (!entry) return false;
-    if (entry->folder || (entry->attributes & win::kFileAttributeReadOnly) != 0) {
+    if (entry->folder || (entry->attributes & win::kFileAttributeReadOnly) != 0 ||
+        state_->RefusesChanges(resolved.key)) {
         state_->SetError(win::kErrorAccessDenied);
         return false;
     }

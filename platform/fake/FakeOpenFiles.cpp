@@ -70,9 +70,12 @@ FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::
         } else {
             *error = CheckShare(*entry, access, share);
         }
+        const bool truncates = disposition == win::kCreateAlways || disposition == win::kTruncateExisting;
+        if (*error == 0 && truncates && entry->mapped) *error = win::kErrorUserMappedFile;
         if (*error != 0) return kInvalidFile;
-        if (disposition == win::kCreateAlways || disposition == win::kTruncateExisting) {
+        if (truncates) {
             entry->bytes.clear();
+            entry->dataOnline = false;
             entry->lastWrite = Tick();
         }
         if (disposition == win::kCreateAlways) {
@@ -127,6 +130,24 @@ void FakePlatform::Release(FileHandle handle) {
     state_->CloseHandleOf(handle);
 }
 
+void FakePlatform::MapIntoMemory(const std::string& path, int attempts) {
+    detail::ResolvedPath resolved;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (detail::ResolvePath(state_->codePage, path.c_str(), &resolved) != 0) return;
+    if (const std::shared_ptr<Entry> entry = state_->Find(resolved.key)) {
+        if (entry->folder) return;
+        entry->mapped = true;
+        entry->mappedAttempts = attempts;
+    }
+}
+
+void FakePlatform::Unmap(const std::string& path) {
+    detail::ResolvedPath resolved;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (detail::ResolvePath(state_->codePage, path.c_str(), &resolved) != 0) return;
+    if (const std::shared_ptr<Entry> entry = state_->Find(resolved.key)) entry->mapped = false;
+}
+
 void FakePlatform::WatchNewFiles(std::uint32_t access, std::uint32_t shareMode, int attempts) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->watcher = detail::NewFileWatcher{access, shareMode, attempts};
@@ -138,11 +159,15 @@ void detail::FakeState::CloseHandleOf(FileHandle handle) {
 }
 
 void detail::FakeState::MeetBriefHolds(const char* path) {
-    if (briefHolds.empty()) return;
     detail::ResolvedPath resolved;
     if (detail::ResolvePath(codePage, path, &resolved) != 0) return;
     const std::shared_ptr<Entry> entry = Find(resolved.key);
     if (!entry) return;
+    if (entry->mapped && entry->mappedAttempts == 0) {
+        entry->mapped = false;
+    } else if (entry->mapped && entry->mappedAttempts > 0) {
+        --entry->mappedAttempts;
+    }
     for (auto hold = briefHolds.begin(); hold != briefHolds.end();) {
         const auto open = openFiles.find(hold->first);
         if (open == openFiles.end() || open->second.entry != entry) {
@@ -180,6 +205,13 @@ FileHandle FakePlatform::CreateFile(const char* path, std::uint32_t access, std:
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->Enter(Op::CreateFile)) return kInvalidFile;
     state_->MeetBriefHolds(path);
+    const bool changes = Writes(access) || Deletes(access) || disposition != win::kOpenExisting;
+    detail::ResolvedPath resolved;
+    if (changes && detail::ResolvePath(state_->codePage, path, &resolved) == 0 &&
+        state_->RefusesChanges(resolved.key)) {
+        state_->SetError(win::kErrorAccessDenied);
+        return kInvalidFile;
+    }
     std::uint32_t error = 0;
     const FileHandle handle = state_->Open(path, access, shareMode, disposition, attributes, &error);
     if (handle == kInvalidFile) state_->SetError(error);
@@ -205,6 +237,12 @@ bool FakePlatform::ReadFile(FileHandle file, void* buffer, std::uint32_t count, 
         state_->SetError(win::kErrorAccessDenied);
         return false;
     }
+    if (count > 0 && open->position < open->entry->bytes.size()) {
+        if (const std::uint32_t error = state_->FetchData(*open->entry)) {
+            state_->SetError(error);
+            return false;
+        }
+    }
     const std::vector<std::uint8_t>& bytes = open->entry->bytes;
     std::uint64_t available = open->position < bytes.size() ? bytes.size() - open->position : 0;
     if (const auto limit = state_->ShortTransferLimit(Op::ReadFile)) available = std::min<std::uint64_t>(available, *limit);
@@ -226,6 +264,11 @@ bool FakePlatform::WriteFile(FileHandle file, const void* buffer, std::uint32_t 
         return false;
     }
     if (count == 0) return true;
+    // The bytes around the write must be here before it.
+    if (const std::uint32_t error = state_->FetchData(*open->entry)) {
+        state_->SetError(error);
+        return false;
+    }
     std::vector<std::uint8_t>& bytes = open->entry->bytes;
     // A full disk takes what fits, then refuses the rest.
     const std::uint64_t maxEnd = bytes.size() + state_->FreeBytes();

@@ -34,20 +34,64 @@ class DurabilityModel;
 
 // Every operation of the Platform interface, for counting and faults.
 enum class Op {
-    RegOpenKeyEx, RegQueryValueEx, RegCloseKey,
-    GetPersonalFolderPath, GetAnsiCodePage, WideCharToAnsi,
-    PathFileExists, GetFileAttributes, SetFileAttributes, CreateDirectory, CopyFile, MoveFileEx,
+    RegOpenKeyEx,
+    RegQueryValueEx,
+    RegCloseKey,
+    GetPersonalFolderPath,
+    GetAnsiCodePage,
+    WideCharToAnsi,
+    GetProcessElevation,
+    GetProcessUser,
+    GetDesktopUser,
+    PathFileExists,
+    GetFileAttributes,
+    SetFileAttributes,
+    CreateDirectory,
+    CopyFile,
+    MoveFileEx,
     DeleteFile,
-    CreateFile, ReadFile, WriteFile, SetFilePointerEx, GetFileSizeEx, GetFileTime, FlushFileBuffers,
-    CloseFile, FileTimeToLocalCalendar,
-    FindWindow, IsIconic, ShowWindow, GetLastActivePopup, SetForegroundWindow, IsWindow,
-    CreateMutex, ReleaseMutex, CloseMutex,
-    PostMessage, SendMessage, GetDlgItem, SetWindowText, MessageBox, RunModalDialog, EndDialog,
-    CenterWindowOnScreen, SetTimer, KillTimer,
+    CreateFile,
+    ReadFile,
+    WriteFile,
+    SetFilePointerEx,
+    GetFileSizeEx,
+    GetFileTime,
+    FlushFileBuffers,
+    CloseFile,
+    FileTimeToLocalCalendar,
+    FindWindow,
+    IsIconic,
+    ShowWindow,
+    GetLastActivePopup,
+    SetForegroundWindow,
+    IsWindow,
+    CreateMutex,
+    ReleaseMutex,
+    CloseMutex,
+    PostMessage,
+    SendMessage,
+    GetDlgItem,
+    SetWindowText,
+    MessageBox,
+    RunModalDialog,
+    EndDialog,
+    CenterWindowOnScreen,
+    SetTimer,
+    KillTimer,
     SetTaskbarProgress,
-    LoadIcon, GetSystemMetrics, GetClientRect, BeginPaint, DrawIcon, EndPaint,
-    StartThread, JoinThread, HasThreadEnded, Sleep,
-    FindResource, LoadResource, SizeofResource,
+    LoadIcon,
+    GetSystemMetrics,
+    GetClientRect,
+    BeginPaint,
+    DrawIcon,
+    EndPaint,
+    StartThread,
+    JoinThread,
+    HasThreadEnded,
+    Sleep,
+    FindResource,
+    LoadResource,
+    SizeofResource,
     OutputDebugString,
     Count_
 };
@@ -142,6 +186,17 @@ public:
     // code page can write.
     void SetPersonalFolderWithoutAnsiName();
 
+    // The user. The process starts as the player's (AccountSid(kPlayerAccount)),
+    // not elevated, with the player signed in to its desktop. "Run as
+    // administrator" from a standard account gives an elevated process of
+    // the administrator's account on the player's desktop.
+    static constexpr std::uint32_t kPlayerAccount = 1001;
+    // The SID, as its bytes, of a local account of the machine (S-1-5-21-x-y-z-id).
+    static std::vector<std::uint8_t> AccountSid(std::uint32_t relativeId);
+    void SetProcessUser(std::vector<std::uint8_t> sid, bool elevated);
+    // nullopt: who is signed in to the desktop cannot be told.
+    void SetDesktopUser(std::optional<std::vector<std::uint8_t>> sid);
+
     // File system. Paths are absolute ("C:\\a\\b"); a trailing backslash on a
     // folder is optional. Drive C: exists from the start. Relative paths resolve
     // against "C:\\work\\", which does not exist unless a test adds it. Every
@@ -169,6 +224,14 @@ public:
     FileHandle HoldOpenForAttempts(const std::string& path, std::uint32_t access, std::uint32_t shareMode,
                                    int attempts);
     void Release(FileHandle handle);
+    // Another program (an indexer, a scanner, a sync client) maps the file
+    // into memory: until it lets go, whatever would truncate the file
+    // (CreateFile with CREATE_ALWAYS or TRUNCATE_EXISTING, a copy over it)
+    // fails with 1224 and a replacing move over it with 5. Reading it,
+    // writing inside it and copying from it work. With `attempts` >= 0 it
+    // lets go as HoldOpenForAttempts does; below 0 only at Unmap.
+    void MapIntoMemory(const std::string& path, int attempts = -1);
+    void Unmap(const std::string& path);
     // Another program (a virus scanner, an indexer, a sync client) that opens
     // each file right after the program copied it, or created or wrote it and
     // closed it, with `access` and `shareMode` (as far as share modes let it),
@@ -183,6 +246,25 @@ public:
     bool ThreadEndedBeforeQuery() const;
     // Local time = UTC + offset, for FileTimeToLocalCalendar.
     void SetUtcOffsetMinutes(int minutes);
+    // Windows refuses the program every change under `folder` (Controlled
+    // folder access, a security program's ransomware shield, or the folder's
+    // permissions): making files or folders there, opening a file there for
+    // writing or deletion, copying to, moving into or out of, deleting, and
+    // setting attributes fail with access denied (5) for good. Reading stays
+    // allowed, and other programs (HoldOpen) are not refused.
+    void RefuseWritesUnder(const std::string& folder);
+    // Online-only files (MakeOnlineOnly) of a cloud sync client: their data
+    // is fetched when it is first read or written (CopyFile reads its source)
+    // while the client runs, and the file then stays on the device; while it
+    // is not running (closed, paused) that read or write fails with 362, and
+    // while it runs but is offline with 388. Opening, sizes, attributes,
+    // renames and truncation need no data. The start: running.
+    enum class CloudProvider { kRunning, kNotRunning, kOffline };
+    void SetCloudProvider(CloudProvider state);
+    // The file becomes an online-only placeholder: its name, size and
+    // attributes stay, RECALL_ON_DATA_ACCESS is added, its data is away.
+    void MakeOnlineOnly(const std::string& path);
+    bool IsOnlineOnly(const std::string& path) const;
     // Total bytes all files may hold; writes and copies beyond it fail with 112.
     void SetDiskCapacity(std::optional<std::uint64_t> bytes);
     // Reports every mutating file call to `model` (platform/fake/FakeDurability.h),
@@ -273,6 +355,9 @@ public:
     long RegQueryValueEx(RegKey key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
                          std::uint32_t* size) override;
     long RegCloseKey(RegKey key) override;
+    bool GetProcessElevation(bool* elevated) override;
+    bool GetProcessUser(std::vector<std::uint8_t>* sid) override;
+    bool GetDesktopUser(std::vector<std::uint8_t>* sid) override;
     bool GetPersonalFolderPath(char16_t (&buffer)[260]) override;
     bool GetAnsiCodePage(AnsiCodePage* codePage) override;
     int WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer, int size,

@@ -32,6 +32,11 @@ struct Entry {
     std::vector<std::uint8_t> bytes;
     std::uint32_t attributes = 0;  // 0 reads back as FILE_ATTRIBUTE_NORMAL
     FileTime lastWrite;
+    bool dataOnline = false;  // an online-only placeholder: `bytes` are the cloud's copy
+    // Mapped into memory by another program: for the program's next
+    // `mappedAttempts` calls on the file, or for good while below 0.
+    bool mapped = false;
+    int mappedAttempts = -1;
 };
 
 struct OpenFile {
@@ -140,6 +145,11 @@ struct FakeState {
     std::optional<std::u16string> personalFolder;  // as the shell holds it
     bool personalFolderWithBackslash = false;      // reported as Wine's shell does
 
+    // The user
+    std::vector<std::uint8_t> processUser;
+    bool processElevated = false;
+    std::optional<std::vector<std::uint8_t>> desktopUser;
+
     // File system: every file and folder by folded full path.
     std::map<std::string, std::shared_ptr<detail::Entry>> entries;
     std::map<FileHandle, detail::OpenFile> openFiles;
@@ -149,6 +159,8 @@ struct FakeState {
     int utcOffsetMinutes = 0;
     std::optional<std::uint64_t> diskCapacity;
     DurabilityModel* durability = nullptr;
+    std::vector<std::string> refusedFolders;  // keys
+    FakePlatform::CloudProvider cloudProvider = FakePlatform::CloudProvider::kRunning;
 
     // Windows of other programs, and the dialog's.
     std::map<Window, WindowState> windows;
@@ -216,6 +228,11 @@ struct FakeState {
     // Error for a missing path: 3 when its folder is missing too, else 2.
     std::uint32_t MissingError(const std::string& key) const;
     bool ParentIsFolder(const std::string& key) const;
+    // Whether Windows refuses the program changes at `key` (RefuseWritesUnder).
+    bool RefusesChanges(const std::string& key) const;
+    // Brings an online-only file's data onto the device; 0, or the error of
+    // a sync client that cannot.
+    std::uint32_t FetchData(detail::Entry& entry);
     std::shared_ptr<detail::Entry> AddEntry(const std::string& key, const std::string& path, bool folder);
     FileHandle Open(const char* path, std::uint32_t access, std::uint32_t share, std::uint32_t disposition,
                     std::uint32_t attributes, std::uint32_t* error);

@@ -19,6 +19,10 @@ public:
                          std::uint32_t* size) override;
     long RegCloseKey(RegKey key) override;
 
+    bool GetProcessElevation(bool* elevated) override;
+    bool GetProcessUser(std::vector<std::uint8_t>* sid) override;
+    bool GetDesktopUser(std::vector<std::uint8_t>* sid) override;
+
     bool GetPersonalFolderPath(char16_t (&buffer)[260]) override;
     bool GetAnsiCodePage(AnsiCodePage* codePage) override;
     int WideCharToAnsi(std::uint32_t codePage, const char16_t* text, std::uint32_t flags, char* buffer, int size,

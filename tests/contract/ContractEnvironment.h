@@ -20,6 +20,12 @@ constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 
+// A file that another program has mapped into memory, until it goes.
+class Mapping {
+public:
+    virtual ~Mapping() = default;
+};
+
 class Environment {
 public:
     virtual ~Environment() = default;
@@ -41,6 +47,23 @@ public:
     // True under Wine, which differs from Windows in a few rules the double
     // follows (the tests that check those rules skip there).
     virtual bool UnderWine() = 0;
+
+    // An existing folder (absolute, ending with a backslash) in which this
+    // user may change nothing, as Controlled folder access, a ransomware
+    // shield or the folder's permissions make it, holding the file
+    // "kept.bin" with the bytes "kept\n"; nothing where the environment has
+    // none (the test runner prepares one for Wine).
+    virtual std::optional<std::string> FolderRefusingWrites() = 0;
+    // Maps the existing file `path` into memory as another program would;
+    // null when it could not.
+    virtual std::unique_ptr<Mapping> MapIntoMemory(const std::string& path) = 0;
+    // Makes `path` an online-only file of a cloud sync client, and says
+    // whether that client runs; false where this environment cannot.
+    virtual bool MakeOnlineOnly(const std::string& path) = 0;
+    virtual bool SetSyncClientRunning(bool running) = 0;
+    // Runs the process elevated as another user than the one signed in to
+    // its desktop; false where this environment cannot.
+    virtual bool ElevateAsAnotherUser() = 0;
 };
 
 // A fresh environment for the test `testName` (letters, digits and underscores).

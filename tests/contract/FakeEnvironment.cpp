@@ -7,6 +7,18 @@ namespace {
 
 constexpr int kTaipeiOffsetMinutes = 8 * 60;
 
+class FakeMapping final : public Mapping {
+public:
+    FakeMapping(platform::fake::FakePlatform& fake, std::string path) : fake_(fake), path_(std::move(path)) {
+        fake_.MapIntoMemory(path_);
+    }
+    ~FakeMapping() override { fake_.Unmap(path_); }
+
+private:
+    platform::fake::FakePlatform& fake_;
+    std::string path_;
+};
+
 class FakeEnvironment final : public Environment {
 public:
     explicit FakeEnvironment(const std::string& testName)
@@ -31,6 +43,30 @@ public:
         return fake_.GetAnsiCodePage(&codePage) && codePage.number == number;
     }
     bool UnderWine() override { return false; }
+
+    std::optional<std::string> FolderRefusingWrites() override {
+        const std::string folder = folder_ + "refusing\\";
+        fake_.AddFile(folder + "kept.bin", {'k', 'e', 'p', 't', '\n'});
+        fake_.RefuseWritesUnder(folder);
+        return folder;
+    }
+    std::unique_ptr<Mapping> MapIntoMemory(const std::string& path) override {
+        if (!fake_.Exists(path)) return nullptr;
+        return std::make_unique<FakeMapping>(fake_, path);
+    }
+    bool MakeOnlineOnly(const std::string& path) override {
+        fake_.MakeOnlineOnly(path);
+        return fake_.IsOnlineOnly(path);
+    }
+    bool SetSyncClientRunning(bool running) override {
+        using Provider = platform::fake::FakePlatform::CloudProvider;
+        fake_.SetCloudProvider(running ? Provider::kRunning : Provider::kNotRunning);
+        return true;
+    }
+    bool ElevateAsAnotherUser() override {
+        fake_.SetProcessUser(platform::fake::FakePlatform::AccountSid(500), true);
+        return true;
+    }
 
 private:
     platform::fake::FakePlatform fake_;

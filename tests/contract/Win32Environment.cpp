@@ -3,6 +3,7 @@
 // The platform only reads the registry, so values are written with the
 // system's own reg.exe.
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WindowsApi.h"
 #include "tests/contract/ContractEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,17 @@ std::string RegData(std::uint32_t type, const std::vector<std::uint8_t>& bytes) 
     }
     return "/t REG_BINARY /d " + Hex(bytes);
 }
+
+// A view of the file, as a program that maps a file keeps it: the file and
+// section handles are closed, the view holds the file.
+class Win32Mapping final : public Mapping {
+public:
+    explicit Win32Mapping(void* view) : view_(view) {}
+    ~Win32Mapping() override { ::UnmapViewOfFile(view_); }
+
+private:
+    void* view_;
+};
 
 class Win32Environment final : public Environment {
 public:
@@ -99,6 +111,31 @@ public:
         os_.RegCloseKey(key);
         return true;
     }
+
+    // The runner makes it: Wine takes Unix permissions as Windows' own, but
+    // a program inside it cannot set them.
+    std::optional<std::string> FolderRefusingWrites() override {
+        const char* folder = std::getenv("AW_TEST_REFUSING_FOLDER");
+        if (folder == nullptr || *folder == '\0') return std::nullopt;
+        return std::string(folder);
+    }
+
+    std::unique_ptr<Mapping> MapIntoMemory(const std::string& path) override {
+        const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return nullptr;
+        const HANDLE section = ::CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
+        ::CloseHandle(file);
+        if (section == nullptr) return nullptr;
+        void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 0);
+        ::CloseHandle(section);
+        return view == nullptr ? nullptr : std::make_unique<Win32Mapping>(view);
+    }
+
+    bool MakeOnlineOnly(const std::string&) override { return false; }
+    bool SetSyncClientRunning(bool) override { return false; }
+    bool ElevateAsAnotherUser() override { return false; }
 
 private:
     // The runner states the code page it started the program with; Wine

@@ -71,6 +71,12 @@ const FailureRule kFailureRules[] = {
     {kErrorRecordCreate, Editions::kEither, 8, 11, true},
     {kErrorRecordCommit, Editions::kEither, 8, 11, true},
     {kErrorSetDataFlag, Editions::kExpansion, 2, 5},  // after the job's own step
+    // a write refused for good, from the record folder's step to the record's
+    {kErrorDocumentsRefused, Editions::kEither, 0, 11, true},
+    // only the cloud-file errors, which the loop does not inject, lead here
+    {kErrorCloudFileUnavailable, Editions::kEither, 2, 7, true, false},
+    {kErrorElevatedAsAnotherUser, Editions::kEither, 0, 0, false, false},  // the worker's first act
+    {kErrorFileInPlaceOfFolder, Editions::kEither, 0, 3, false, false},    // a file, not a failing call
 };
 
 bool IsExpansion(Scenario scenario) { return scenario == Scenario::kExpansionWithSetData; }

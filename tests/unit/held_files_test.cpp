@@ -87,6 +87,18 @@ std::function<void(FakePlatform&)> ReadingSetData(int attempts) {
     };
 }
 
+// An indexer or sync client that maps a leftover of the record's temporary
+// file into memory for the installer's first `attempts` calls on it (below
+// 0: for good): the create over it meets ERROR_USER_MAPPED_FILE.
+std::function<void(FakePlatform&)> LeftoverRecordMapped(int attempts) {
+    return [=](FakePlatform& fake) {
+        const std::string temp =
+            test_scene::InDocuments(std::string(kRecordFolder) + kBaseRecordFileName + kTempSuffix);
+        fake.AddFile(temp, std::vector<std::uint8_t>(64, 0xEE));
+        fake.MapIntoMemory(temp, attempts);
+    };
+}
+
 const HoldCase kCases[] = {
     {"fresh: a scanner sharing everything, four attempts", Scenario::kBaseFresh, Scanner(kShareAll, 4), kDone},
     {"fresh: a scanner sharing reading only, four attempts", Scenario::kBaseFresh, Scanner(win::kFileShareRead, 4),
@@ -98,20 +110,23 @@ const HoldCase kCases[] = {
      kErrorFaceArchivePatch},
     {"expansion: a scanner sharing reading only, four attempts", Scenario::kExpansionWithSetData,
      Scanner(win::kFileShareRead, 4), kDone},
-    {"fresh: the game's executable and archives read all along", Scenario::kBaseFresh,
-     ReadingGameFiles(Edition::Base), kDone},
+    {"fresh: the game's executable and archives read all along", Scenario::kBaseFresh, ReadingGameFiles(Edition::Base),
+     kDone},
     {"expansion: the game's executable and archives read all along", Scenario::kExpansionWithSetData,
      ReadingGameFiles(Edition::Expansion), kDone},
     {"fresh: the game's M archive opened exclusively for four copies", Scenario::kBaseFresh,
      OpenedExclusively(GamesArchive(1), 4), kDone},
     {"fresh: the game's M archive opened exclusively for five copies", Scenario::kBaseFresh,
      OpenedExclusively(GamesArchive(1), 5), kErrorFaceArchiveCopy},
-    {"rerun: the player's S archive opened exclusively for four of the patch's copies",
-     Scenario::kBaseRerunReadOnly, OpenedExclusively(PlayersArchive(2), 4), kDone},
-    {"expansion: the set-data file read for four attempts", Scenario::kExpansionWithSetData, ReadingSetData(4),
-     kDone},
+    {"rerun: the player's S archive opened exclusively for four of the patch's copies", Scenario::kBaseRerunReadOnly,
+     OpenedExclusively(PlayersArchive(2), 4), kDone},
+    {"expansion: the set-data file read for four attempts", Scenario::kExpansionWithSetData, ReadingSetData(4), kDone},
     {"expansion: the set-data file read for five attempts", Scenario::kExpansionWithSetData, ReadingSetData(5),
      kErrorSetDataFlag},
+    {"rerun: the record's leftover temporary mapped for four attempts", Scenario::kBaseRerunReadOnly,
+     LeftoverRecordMapped(4), kDone},
+    {"rerun: the record's leftover temporary mapped for good", Scenario::kBaseRerunReadOnly, LeftoverRecordMapped(-1),
+     kErrorRecordCreate},
 };
 
 class HeldFilesTest : public ::testing::TestWithParam<HoldCase> {};

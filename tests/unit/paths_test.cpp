@@ -262,7 +262,9 @@ TEST(CreateDirectoryChain, AsksForNothingAtOrAboveTheRoot) {
         ScopedFakeOs os;
         os->AddShare("\\\\srv\\docs");
         CreateDirectoryChain(c.path);
-        EXPECT_EQ(os->Calls(Op::GetFileAttributes), c.lookedAt);
+        // A folder that is not there is looked for twice: as a folder, and
+        // as a file bearing its name.
+        EXPECT_EQ(os->Calls(Op::GetFileAttributes), 2 * c.lookedAt);
         EXPECT_LE(os->Calls(Op::CreateDirectory), c.lookedAt);
     }
 }
@@ -276,7 +278,7 @@ TEST(CreateDirectoryChain, FailsWhenTheCodePageIsUnknown) {
 
 TEST(CreateDirectoryChain, StopsAtTheFirstFolderThatCannotBeCreated) {
     ScopedFakeOs os;
-    os->InjectFault(Fault{Op::CreateDirectory, 2, platform::win::kErrorAccessDenied, false});
+    os->InjectFault(Fault{Op::CreateDirectory, 2, platform::win::kErrorDiskFull, false});
 
     EXPECT_EQ(CreateDirectoryChain("C:\\a\\b\\c\\d.V77"), 0);
 
@@ -373,11 +375,67 @@ TEST(PrepareRecordFolderStep, CreatesFoldersOnlyInsideABig5DocumentsFolder) {
     EXPECT_TRUE(dialog.Posts().empty());
 }
 
-TEST_F(PrepareRecordFolderStepTest, SucceedsSilentlyWhenTheFolderCannotBeCreated) {
-    os_->InjectFault(Fault{Op::CreateDirectory, 1, platform::win::kErrorAccessDenied, true});
+// Writing the record tells it later, with its own code.
+TEST_F(PrepareRecordFolderStepTest, SucceedsSilentlyWhenTheFolderCannotBeCreatedOnAFullDisk) {
+    os_->InjectFault(Fault{Op::CreateDirectory, 1, platform::win::kErrorDiskFull, true});
     EXPECT_EQ(PrepareRecordFolderStep(), 1);
     EXPECT_FALSE(os_->Exists(recordFolder_));
     EXPECT_TRUE(dialog_.Posts().empty());
+}
+
+struct FolderChainCase {
+    const char* name;
+    std::function<void(platform::fake::FakePlatform&)> arrange;
+    FolderChain result;
+    bool made;  // the folder C:\a\b is there afterwards
+};
+
+void PrintTo(const FolderChainCase& c, std::ostream* out) { *out << c.name; }
+
+class MakeFolderChainTest : public ::testing::TestWithParam<FolderChainCase> {};
+
+TEST_P(MakeFolderChainTest, TellsWhyAFolderCouldNotBeMade) {
+    ScopedFakeOs os;
+    GetParam().arrange(*os);
+
+    EXPECT_EQ(MakeFolderChain("C:\\a\\b\\c.V77"), GetParam().result);
+
+    EXPECT_EQ(os->IsFolder("C:\\a\\b"), GetParam().made);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MakeFolderChainTest,
+    ::testing::Values(
+        FolderChainCase{"nothing in the way", [](platform::fake::FakePlatform&) {}, FolderChain::kMade, true},
+        // A folder of that name being deleted refuses a new one for a moment.
+        FolderChainCase{"refused for a moment",
+                        [](platform::fake::FakePlatform& f) {
+                            f.InjectFault(Fault{Op::CreateDirectory, 2, platform::win::kErrorAccessDenied, false});
+                        },
+                        FolderChain::kMade, true},
+        FolderChainCase{"refused for good", [](platform::fake::FakePlatform& f) { f.RefuseWritesUnder("C:\\a"); },
+                        FolderChain::kRefused, false},
+        FolderChainCase{"a file named like the folder",
+                        [](platform::fake::FakePlatform& f) { f.AddFile("C:\\a\\b", {'x'}); },
+                        FolderChain::kFileInTheWay, false},
+        // Made by someone else between the look and the making: it is there.
+        FolderChainCase{"a folder made meanwhile",
+                        [](platform::fake::FakePlatform& f) {
+                            f.AddFolder("C:\\a\\b");
+                            f.InjectFault(Fault{Op::GetFileAttributes, 2, platform::win::kErrorFileNotFound, false});
+                            f.InjectFault(Fault{Op::GetFileAttributes, 3, platform::win::kErrorFileNotFound, false});
+                        },
+                        FolderChain::kMade, true},
+        FolderChainCase{"a full disk",
+                        [](platform::fake::FakePlatform& f) {
+                            f.InjectFault(Fault{Op::CreateDirectory, 1, platform::win::kErrorDiskFull, true});
+                        },
+                        FolderChain::kFailed, false}));
+
+TEST_F(PrepareRecordFolderStepTest, RefusedForGoodEndsTheRunWith106) {
+    os_->RefuseWritesUnder(test_scene::kDocumentsFolder);
+    EXPECT_EQ(PrepareRecordFolderStep(), 0);
+    EXPECT_EQ(dialog_.Posts(), std::vector<test_scene::Post>{test_scene::Error(kErrorDocumentsRefused)});
 }
 
 }  // namespace

@@ -85,10 +85,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, RecordFirstInstallTest,
                          ::testing::Values(FirstInstallCase{"base", Edition::Base, kBase, 383},
                                            FirstInstallCase{"expansion", Edition::Expansion, kExpansion, 387}));
 
+// A leftover may be read-only (the archives' temporaries are, once patched),
+// hidden or system; each refuses being created over until its attributes
+// are cleared.
 TEST_F(RecordInstallTest, ReplacesAReadOnlyEarlierRecordAndAnyLeftoverTemporary) {
     PrepareJob(Edition::Base);
     os->AddFile(RecordPath(kBase), kEarlierRecord, win::kFileAttributeReadOnly);
-    os->AddFile(TempPath(kBase), std::vector<std::uint8_t>(1000, 0xEE));
+    os->AddFile(TempPath(kBase), std::vector<std::uint8_t>(1000, 0xEE),
+                win::kFileAttributeReadOnly | win::kFileAttributeHidden | 0x4 /*system*/);
 
     EXPECT_EQ(InstallRecordStep(job), 1);
 
@@ -163,14 +167,27 @@ struct CreateFailure {
 void PrintTo(const CreateFailure& c, std::ostream* out) { *out << c.name; }
 
 const CreateFailure kCreateFailures[] = {
-    {"temporary cannot be created",
-     [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorAccessDenied, true}); }},
+    {"temporary cannot be created on a full disk",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorDiskFull, true});
+     }},
     {"temporary's folder is gone",
-     [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorPathNotFound}); }},
-    {"write fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull}); }},
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::CreateFile, 1, win::kErrorPathNotFound});
+     }},
+    {"write fails",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull});
+     }},
     {"write is short", [](platform::fake::FakePlatform& f) { f.ShortWrite(1, 100); }},
-    {"flush fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::FlushFileBuffers, 1}); }},
-    {"close fails", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CloseFile, 1}); }},
+    {"flush fails",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::FlushFileBuffers, 1});
+     }},
+    {"close fails",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::CloseFile, 1});
+     }},
     {"documents folder unknown", [](platform::fake::FakePlatform& f) { f.SetPersonalFolder(std::nullopt); }},
 };
 

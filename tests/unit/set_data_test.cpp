@@ -239,14 +239,14 @@ TEST_P(SetDataOpenFailureTest, FailsOnlyWhereTheFileIsThere) {
 }
 
 const OpenFailureCase kOpenFailureCases[] = {
-    {"a folder bearing the file's name",
-     [](platform::fake::FakePlatform& fake) { fake.AddFolder(SetDataPath()); }, SetDataFlagResult::kNoFile},
-    {"the file there, every open refused with access denied (no right to write it)",
+    {"a folder bearing the file's name", [](platform::fake::FakePlatform& fake) { fake.AddFolder(SetDataPath()); },
+     SetDataFlagResult::kNoFile},
+    {"the file there, every open refused with access denied (Windows or a security program refuses the write)",
      [](platform::fake::FakePlatform& fake) {
          fake.AddFile(SetDataPath(), SetData(8));
          fake.InjectFault(Fault{Op::CreateFile, 1, win::kErrorAccessDenied, true});
      },
-     SetDataFlagResult::kFailed},
+     SetDataFlagResult::kRefused},
     {"the file there, its drive not ready",
      [](platform::fake::FakePlatform& fake) {
          fake.AddFile(SetDataPath(), SetData(8));

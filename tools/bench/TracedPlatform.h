@@ -43,6 +43,15 @@ public:
     long RegCloseKey(RegKey key) override {
         return Timed("RegCloseKey", [&] { return os_.RegCloseKey(key); });
     }
+    bool GetProcessElevation(bool* elevated) override {
+        return Timed("GetProcessElevation", [&] { return os_.GetProcessElevation(elevated); });
+    }
+    bool GetProcessUser(std::vector<std::uint8_t>* sid) override {
+        return Timed("GetProcessUser", [&] { return os_.GetProcessUser(sid); });
+    }
+    bool GetDesktopUser(std::vector<std::uint8_t>* sid) override {
+        return Timed("GetDesktopUser", [&] { return os_.GetDesktopUser(sid); });
+    }
     bool GetPersonalFolderPath(char16_t (&buffer)[260]) override {
         return Timed("GetPersonalFolderPath", [&] { return os_.GetPersonalFolderPath(buffer); });
     }
