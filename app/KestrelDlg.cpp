@@ -85,8 +85,7 @@ void CKestrelDlg::OnWorkerWatch() {
 
 void CKestrelDlg::StopWatchingWorker() { platform::Os().KillTimer(GetSafeHwnd(), kWorkerWatchTimer); }
 
-bool CKestrelDlg::OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
-                           std::intptr_t* result) {
+bool CKestrelDlg::OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
     switch (message) {
     case WM_INSTALL_STEP:
         OnInstallStep();

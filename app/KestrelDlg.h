@@ -29,8 +29,7 @@ public:
 
 protected:
     void DoDataExchange(platform::CDataExchange* pDX) override;
-    bool OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
-                  std::intptr_t* result) override;
+    bool OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) override;
     bool OnInitDialog() override;
     // Enter, Esc and a close request end the dialog only once the worker has
     // reported its outcome: the worker must never be cut off mid-write.

@@ -14,24 +14,24 @@ constexpr char kWarlordDisplayName[] = "addonwarlord1";
 // Generous for the longest format with the display name and any int.
 using FormattedText = char[256];
 
-extern const UiText kStatusFormat;             // status line; %s: display name
-extern const UiText kDoneFormat;               // completion box; %s: display name
-extern const UiText kFailedFormat;             // generic failure box; %s: display name, %d: code
-extern const UiText kGameNotInstalled;         // 101, 102
-extern const UiText kApplyBaseUpdate;          // 103
-extern const UiText kApplyExpansionUpdate;     // 104
-extern const UiText kDocumentsFolderUnusable;  // 105
-extern const UiText kDocumentsRefused;         // 106
-extern const UiText kCloudFileUnavailable;     // 107
-extern const UiText kElevatedAsAnotherUser;    // 108
-extern const UiText kFileInPlaceOfFolder;      // 109
-extern const UiText kFaceDataFailed;           // 201 to 206
-extern const UiText kRecordDataFailed;         // 301, 302
-extern const UiText kSetDataFailed;            // 401
-extern const UiText kInstallationNotStarted;   // 501
+extern const UiText kStatusFormat;                   // status line; %s: display name
+extern const UiText kDoneFormat;                     // completion box; %s: display name
+extern const UiText kFailedFormat;                   // generic failure box; %s: display name, %d: code
+extern const UiText kGameNotInstalled;               // 101, 102
+extern const UiText kApplyBaseUpdate;                // 103
+extern const UiText kApplyExpansionUpdate;           // 104
+extern const UiText kDocumentsFolderUnusable;        // 105
+extern const UiText kDocumentsRefused;               // 106
+extern const UiText kCloudFileUnavailable;           // 107
+extern const UiText kElevatedAsAnotherUser;          // 108
+extern const UiText kFileInPlaceOfFolder;            // 109
+extern const UiText kFaceDataFailed;                 // 201 to 206
+extern const UiText kRecordDataFailed;               // 301, 302
+extern const UiText kSetDataFailed;                  // 401
+extern const UiText kInstallationNotStarted;         // 501
 extern const UiText kInstallationEndedUnexpectedly;  // 502
-extern const UiText kWindowNotShown;           // 503
-extern const UiText kSystemPartMissing;        // 504
+extern const UiText kWindowNotShown;                 // 503
+extern const UiText kSystemPartMissing;              // 504
 
 // A failure the player can be told of: its number and the text shown
 // before the numbered box.

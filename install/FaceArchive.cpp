@@ -53,9 +53,7 @@ std::uint32_t EntryPosition(const Header& header, std::uint32_t entry) {
     return header.entryTableOffset + kEntrySize * entry;
 }
 
-std::uint32_t BitmapPosition(const SlotEntry& lastSlot) {
-    return lastSlot.dataOffset + lastSlot.dataLength;
-}
+std::uint32_t BitmapPosition(const SlotEntry& lastSlot) { return lastSlot.dataOffset + lastSlot.dataLength; }
 
 Flaw CheckHeader(std::uint64_t fileLength, const Header& header, const PatchPlan& plan) {
     if (fileLength < kHeaderSize) return Flaw::FileShorterThanHeader;
@@ -70,8 +68,7 @@ Flaw CheckHeader(std::uint64_t fileLength, const Header& header, const PatchPlan
     return Flaw::None;
 }
 
-Flaw CheckSlots(std::uint64_t fileLength, const SlotEntry& target, const SlotEntry* lastSlot,
-                const PatchPlan& plan) {
+Flaw CheckSlots(std::uint64_t fileLength, const SlotEntry& target, const SlotEntry* lastSlot, const PatchPlan& plan) {
     if (!RegionFits(fileLength, target.dataOffset, target.dataLength)) return Flaw::BlockOutside;
     if (plan.imageSize > target.dataLength) return Flaw::ImageLongerThanBlock;
     if (plan.touchesEntriesAndBitmap) {

@@ -48,11 +48,11 @@ enum class Flaw {
     None,
     FileShorterThanHeader,
     NoSlots,
-    SlotNotInArchive,     // slot not below slotCount
-    SlotNotInBitmap,      // slot not below 1104
+    SlotNotInArchive,  // slot not below slotCount
+    SlotNotInBitmap,   // slot not below 1104
     SlotTableOutside,
     EntryTableOutside,
-    BlockOutside,         // the target slot's block
+    BlockOutside,  // the target slot's block
     ImageLongerThanBlock,
     BitmapOutside,
 };
@@ -70,7 +70,6 @@ struct PatchPlan {
 Flaw CheckHeader(std::uint64_t fileLength, const Header& header, const PatchPlan& plan);
 // The checks that need the slot entries; `lastSlot` is read (and checked)
 // only when the plan touches the bitmap.
-Flaw CheckSlots(std::uint64_t fileLength, const SlotEntry& target, const SlotEntry* lastSlot,
-                const PatchPlan& plan);
+Flaw CheckSlots(std::uint64_t fileLength, const SlotEntry& target, const SlotEntry* lastSlot, const PatchPlan& plan);
 
 }  // namespace face_archive

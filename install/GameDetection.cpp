@@ -16,9 +16,12 @@ constexpr std::uint16_t kLastUnpatchedYear = 2010;
 
 const char* ProductKey(Edition edition) {
     switch (edition) {
-        case Edition::Base: return "Vantaris77 Tc";
-        case Edition::Expansion: return "Vantaris77QX Tc";
-        case Edition::None: break;
+    case Edition::Base:
+        return "Vantaris77 Tc";
+    case Edition::Expansion:
+        return "Vantaris77QX Tc";
+    case Edition::None:
+        break;
     }
     return nullptr;
 }
@@ -81,8 +84,7 @@ bool ReadInstallInfo(Edition edition, std::string& text) {
     std::uint32_t size = sizeof buffer;
     // A value that does not fit with its terminator counts as not found:
     // cutting it would give a different folder.
-    if (QueryProductValue(product, "Install", "InstallInfo", reinterpret_cast<std::uint8_t*>(buffer),
-                          &size) != 0) {
+    if (QueryProductValue(product, "Install", "InstallInfo", reinterpret_cast<std::uint8_t*>(buffer), &size) != 0) {
         return false;
     }
     const char* terminator = static_cast<const char*>(std::memchr(buffer, 0, sizeof buffer));
@@ -123,9 +125,12 @@ int FindGameStep() {
 
 const char* GameExeName(Edition edition) {
     switch (edition) {
-        case Edition::Base: return "VANT77.exe";
-        case Edition::Expansion: return "VANT77QX.exe";
-        case Edition::None: break;
+    case Edition::Base:
+        return "VANT77.exe";
+    case Edition::Expansion:
+        return "VANT77QX.exe";
+    case Edition::None:
+        break;
     }
     return "";
 }

@@ -10,12 +10,12 @@
 
 constexpr std::size_t kMaxPathBytes = 259;  // plus the terminator: 260
 
-extern const char kRecordFolder[];   // "ZAVO\Vantaris77 Tc\EDIT\BUSHOU\"
-extern const char kSetDataFolder[];  // "ZAVO\Vantaris77 Tc\EDIT\SETDATA\"
-extern const char kSetDataFileName[];       // "EDATA000.77Q"
-extern const char kBaseRecordFileName[];    // "addonwarlord1.77B"
+extern const char kRecordFolder[];             // "ZAVO\Vantaris77 Tc\EDIT\BUSHOU\"
+extern const char kSetDataFolder[];            // "ZAVO\Vantaris77 Tc\EDIT\SETDATA\"
+extern const char kSetDataFileName[];          // "EDATA000.77Q"
+extern const char kBaseRecordFileName[];       // "addonwarlord1.77B"
 extern const char kExpansionRecordFileName[];  // "addonwarlord1.77P"
-extern const char kTempSuffix[];            // ".$$$"
+extern const char kTempSuffix[];               // ".$$$"
 extern const char* const FaceArchivePaths[kFaceArchiveCount];
 extern const char* const FaceArchiveTempPaths[kFaceArchiveCount];
 extern const char* const FaceArchiveSourcePaths[kFaceArchiveCount];

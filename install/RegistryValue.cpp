@@ -30,8 +30,8 @@ constexpr int kChainLength = 4;
 
 }  // namespace
 
-long QueryProductValue(const char* productKey, const char* leafKey, const char* valueName,
-                       std::uint8_t* data, std::uint32_t* size) {
+long QueryProductValue(const char* productKey, const char* leafKey, const char* valueName, std::uint8_t* data,
+                       std::uint32_t* size) {
     const char* const names[kChainLength] = {"software", "ZAVO", productKey, leafKey};
     // Array elements are destroyed last to first: the innermost key closes first.
     RegistryKey keys[kChainLength];

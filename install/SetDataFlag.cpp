@@ -34,9 +34,7 @@ constexpr std::int64_t kStatusEndToNumber = -12;
 constexpr std::int64_t kNumberEndToStatus = 4;
 constexpr std::int64_t kRecordEndToName = 36;
 
-bool IsAbsent(std::uint32_t error) {
-    return error == win::kErrorFileNotFound || error == win::kErrorPathNotFound;
-}
+bool IsAbsent(std::uint32_t error) { return error == win::kErrorFileNotFound || error == win::kErrorPathNotFound; }
 
 // After its open failed: whether the set-data file is there. A folder of its
 // name is none. A file whose attributes cannot be read either counts as
@@ -69,8 +67,7 @@ bool ReadInt32(CFile& file, std::int32_t& value) {
     std::uint8_t bytes[4];
     if (file.Read(bytes, sizeof bytes) != sizeof bytes) return false;
     const std::uint32_t raw = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                              static_cast<std::uint32_t>(bytes[2]) << 16 |
-                              static_cast<std::uint32_t>(bytes[3]) << 24;
+                              static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     std::memcpy(&value, &raw, sizeof value);
     return true;
 }

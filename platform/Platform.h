@@ -203,8 +203,8 @@ struct Rect {
 // WM_INITDIALOG: whether the system should set the default focus).
 class DialogHandler {
 public:
-    virtual bool HandleDialogMessage(Window dialog, std::uint32_t message, std::uintptr_t wParam,
-                                     std::intptr_t lParam, std::intptr_t* result) = 0;
+    virtual bool HandleDialogMessage(Window dialog, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                                     std::intptr_t* result) = 0;
 
 protected:
     ~DialogHandler() = default;
@@ -221,11 +221,11 @@ public:
 
     // --- Registry (HKEY_CURRENT_USER only) ---------------------------------
     // Win32 status codes (0 = success), as the Reg* functions return them.
-    virtual long RegOpenKeyEx(RegKey parent, const char* subKey, std::uint32_t options,
-                              std::uint32_t access, RegKey* result) = 0;
+    virtual long RegOpenKeyEx(RegKey parent, const char* subKey, std::uint32_t options, std::uint32_t access,
+                              RegKey* result) = 0;
     // `size` is in: the buffer's length; out: the value's length.
-    virtual long RegQueryValueEx(RegKey key, const char* valueName, std::uint32_t* type,
-                                 std::uint8_t* data, std::uint32_t* size) = 0;
+    virtual long RegQueryValueEx(RegKey key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
+                                 std::uint32_t* size) = 0;
     virtual long RegCloseKey(RegKey key) = 0;
 
     // --- Shell --------------------------------------------------------------
@@ -282,10 +282,8 @@ public:
     // --- Open files ---------------------------------------------------------
     virtual FileHandle CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
                                   std::uint32_t disposition, std::uint32_t attributes) = 0;
-    virtual bool ReadFile(FileHandle file, void* buffer, std::uint32_t count,
-                          std::uint32_t* bytesRead) = 0;
-    virtual bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count,
-                           std::uint32_t* bytesWritten) = 0;
+    virtual bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) = 0;
+    virtual bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* bytesWritten) = 0;
     virtual bool SetFilePointerEx(FileHandle file, std::int64_t distance, std::uint32_t method,
                                   std::uint64_t* newPosition) = 0;
     virtual bool GetFileSizeEx(FileHandle file, std::uint64_t* size) = 0;
@@ -314,8 +312,7 @@ public:
     virtual bool CloseMutex(MutexHandle mutex) = 0;
 
     // --- Messages and dialogs -----------------------------------------------
-    virtual bool PostMessage(Window window, std::uint32_t message, std::uintptr_t wParam,
-                             std::intptr_t lParam) = 0;
+    virtual bool PostMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
     virtual std::intptr_t SendMessage(Window window, std::uint32_t message, std::uintptr_t wParam,
                                       std::intptr_t lParam) = 0;
     virtual Window GetDlgItem(Window dialog, int controlId) = 0;
@@ -323,8 +320,7 @@ public:
     virtual bool SetWindowText(Window window, const char* text) = 0;
     // `text` and `caption` are code page 950. Returns the button the user
     // pressed (IDOK).
-    virtual int MessageBox(Window owner, const char* text, const char* caption,
-                           std::uint32_t style) = 0;
+    virtual int MessageBox(Window owner, const char* text, const char* caption, std::uint32_t style) = 0;
     // Creates the dialog from template `templateId` of the program's
     // resources, with no owner, and runs its modal loop until EndDialog.
     // Returns the value passed to EndDialog, or -1 when it could not be made.

@@ -51,8 +51,8 @@ bool TicksToCalendar(std::uint64_t ticks, CalendarTime* calendar) {
 }
 
 std::uint64_t CalendarToTicks(int year, int month, int day, int hour, int minute, int second) {
-    const std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
-                              kDaysFrom1601To1970;
+    const std::int64_t days =
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kDaysFrom1601To1970;
     const std::int64_t seconds = days * kSecondsPerDay + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
     return static_cast<std::uint64_t>(seconds) * kTicksPerSecond;
 }

@@ -27,15 +27,15 @@ constexpr TableEntry kTable[] = {
     {936, u'\u4E57', "\x81\x5C"},  // 乗
     {932, u'\u8868', "\x95\x5C"},  // 表
     {932, u'\u30BD', "\x83\x5C"},  // ソ
-    {932, u'\uFF73', "\xB3"},       // ｳ, a single byte
+    {932, u'\uFF73', "\xB3"},      // ｳ, a single byte
 };
 
 // Code page 1252 differs from Latin-1 only in 0x80 to 0x9F; the five bytes
 // it leaves undefined stand for the control characters of the same value.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t Cp1252Character(unsigned char byte) { return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte; }
 
@@ -45,7 +45,8 @@ std::string CodePageBytes(std::uint32_t codePage, char16_t character) {
     if (character < 0x80) return std::string(1, static_cast<char>(character));
     if (codePage == 1252) {
         for (unsigned byte = 0x80; byte < 0x100; ++byte) {
-            if (Cp1252Character(static_cast<unsigned char>(byte)) == character) return std::string(1, static_cast<char>(byte));
+            if (Cp1252Character(static_cast<unsigned char>(byte)) == character)
+                return std::string(1, static_cast<char>(byte));
         }
         return {};
     }
@@ -115,8 +116,11 @@ Conversion ToCodePage(std::uint32_t codePage, const std::u16string& text) {
 std::optional<char32_t> NextUtf8(const std::string& bytes, std::size_t& at) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
     const unsigned char lead = byte(at);
-    const int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                                                                    : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    const int length = lead < 0x80                   ? 1
+                       : lead >= 0xC2 && lead < 0xE0 ? 2
+                       : lead >= 0xE0 && lead < 0xF0 ? 3
+                       : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                     : 0;
     if (length == 0 || at + length > bytes.size()) return std::nullopt;
     char32_t scalar = length == 1 ? lead : lead & (0x7F >> length);
     for (int k = 1; k < length; ++k) {

@@ -241,8 +241,9 @@ void PumpUntilEnded(detail::FakeState& s, DialogHandler& handler, std::unique_lo
             idleDeadline = Clock::now() + idleLimit;
             continue;
         }
-        const auto firstDue = std::min_element(s.dialog.timers.begin(), s.dialog.timers.end(),
-                                               [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
+        const auto firstDue =
+            std::min_element(s.dialog.timers.begin(), s.dialog.timers.end(),
+                             [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
         const Clock::time_point wakeAt =
             firstDue == s.dialog.timers.end() ? idleDeadline : std::min(idleDeadline, firstDue->second.due);
         if (Clock::now() < wakeAt) {

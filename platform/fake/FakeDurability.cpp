@@ -34,9 +34,12 @@ std::optional<DurabilityModel::Bytes> DurabilityModel::AfterCut(const std::strin
     if (found == names_.end()) return std::nullopt;
     const Inode& inode = *found->second;
     switch (fate) {
-    case UnflushedData::kKept: return inode.current;
-    case UnflushedData::kDropped: return inode.durable;
-    case UnflushedData::kGarbled: return Garbled(inode.durable, inode.current);
+    case UnflushedData::kKept:
+        return inode.current;
+    case UnflushedData::kDropped:
+        return inode.durable;
+    case UnflushedData::kGarbled:
+        return Garbled(inode.durable, inode.current);
     }
     return std::nullopt;
 }

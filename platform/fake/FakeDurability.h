@@ -52,7 +52,7 @@ public:
         const Bytes* bytes;
     };
     void Start(const AnsiCodePage& codePage, const std::vector<ExistingFile>& files);  // all of it durable
-    void Created(const std::string& key, const void* file);  // new or truncated to nothing
+    void Created(const std::string& key, const void* file);                            // new or truncated to nothing
     void Written(const void* file, std::uint64_t position, const void* data, std::uint64_t count);
     void Flushed(const void* file);
     void Copied(const std::string& targetKey, const void* target, const Bytes& bytes);
@@ -70,7 +70,7 @@ private:
     void Touch(Inode& inode) { inode.stamp = ++stamps_; }
     void Cut();
 
-    std::map<const void*, std::shared_ptr<Inode>> open_;  // by the double's file object
+    std::map<const void*, std::shared_ptr<Inode>> open_;   // by the double's file object
     std::map<std::string, std::shared_ptr<Inode>> names_;  // by folded path
     std::function<void(std::uint64_t)> handler_;
     bool ignoreFlushes_ = false;

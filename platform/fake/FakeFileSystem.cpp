@@ -336,8 +336,7 @@ bool FakePlatform::CopyFile(const char* source, const char* target, bool failIfE
 
 namespace {
 // Moves `key` and everything below it to `newKey`, renaming the stored paths.
-void Rekey(detail::FakeState& state, const std::string& key, const std::string& newKey,
-           const std::string& newPath) {
+void Rekey(detail::FakeState& state, const std::string& key, const std::string& newKey, const std::string& newPath) {
     std::vector<std::pair<std::string, std::shared_ptr<Entry>>> moved;
     for (const auto& entry : state.entries) {
         if (detail::IsWithin(state.codePage, entry.first, key)) moved.emplace_back(entry.first, entry.second);

@@ -44,7 +44,7 @@ std::uint32_t detail::FakeState::CheckShare(const Entry& entry, std::uint32_t ac
 }
 
 FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::uint32_t share,
-                                     std::uint32_t disposition, std::uint32_t attributes, std::uint32_t* error) {
+                                   std::uint32_t disposition, std::uint32_t attributes, std::uint32_t* error) {
     if (disposition < win::kCreateNew || disposition > win::kTruncateExisting ||
         (disposition == win::kTruncateExisting && !Writes(access))) {
         *error = win::kErrorInvalidParameter;
@@ -64,8 +64,7 @@ FileHandle detail::FakeState::Open(const char* path, std::uint32_t access, std::
         } else if ((entry->attributes & win::kFileAttributeReadOnly) != 0 &&
                    (Writes(access) || disposition == win::kCreateAlways || disposition == win::kTruncateExisting)) {
             *error = win::kErrorAccessDenied;
-        } else if (disposition == win::kCreateAlways &&
-                   (entry->attributes & kHiddenOrSystem & ~attributes) != 0) {
+        } else if (disposition == win::kCreateAlways && (entry->attributes & kHiddenOrSystem & ~attributes) != 0) {
             *error = win::kErrorAccessDenied;  // Windows will not silently drop hidden or system
         } else {
             *error = CheckShare(*entry, access, share);
@@ -245,7 +244,8 @@ bool FakePlatform::ReadFile(FileHandle file, void* buffer, std::uint32_t count, 
     }
     const std::vector<std::uint8_t>& bytes = open->entry->bytes;
     std::uint64_t available = open->position < bytes.size() ? bytes.size() - open->position : 0;
-    if (const auto limit = state_->ShortTransferLimit(Op::ReadFile)) available = std::min<std::uint64_t>(available, *limit);
+    if (const auto limit = state_->ShortTransferLimit(Op::ReadFile))
+        available = std::min<std::uint64_t>(available, *limit);
     const auto transferred = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, available));
     if (transferred > 0) std::memcpy(buffer, bytes.data() + open->position, transferred);
     open->position += transferred;
@@ -274,7 +274,8 @@ bool FakePlatform::WriteFile(FileHandle file, const void* buffer, std::uint32_t 
     const std::uint64_t maxEnd = bytes.size() + state_->FreeBytes();
     std::uint64_t writable = maxEnd > open->position ? std::min<std::uint64_t>(count, maxEnd - open->position) : 0;
     if (open->position + count <= bytes.size()) writable = count;  // overwriting needs no space
-    if (const auto limit = state_->ShortTransferLimit(Op::WriteFile)) writable = std::min<std::uint64_t>(writable, *limit);
+    if (const auto limit = state_->ShortTransferLimit(Op::WriteFile))
+        writable = std::min<std::uint64_t>(writable, *limit);
     if (writable > 0) {
         open->changedFile = true;
         if (open->position + writable > bytes.size()) bytes.resize(open->position + writable, 0);

@@ -141,16 +141,21 @@ std::uint32_t MakeAbsolute(const AnsiCodePage& codePage, const std::string& path
 
 std::optional<AnsiCodePage> KnownCodePage(std::uint32_t number) {
     switch (number) {
-    case 1252: return CodePageWithLeadBytes(1252, {});
-    case 950: return CodePageWithLeadBytes(950, {{0x81, 0xFE}});
-    case 936: return CodePageWithLeadBytes(936, {{0x81, 0xFE}});
-    case 932: return CodePageWithLeadBytes(932, {{0x81, 0x9F}, {0xE0, 0xFC}});
+    case 1252:
+        return CodePageWithLeadBytes(1252, {});
+    case 950:
+        return CodePageWithLeadBytes(950, {{0x81, 0xFE}});
+    case 936:
+        return CodePageWithLeadBytes(936, {{0x81, 0xFE}});
+    case 932:
+        return CodePageWithLeadBytes(932, {{0x81, 0x9F}, {0xE0, 0xFC}});
     case 65001: {
         AnsiCodePage utf8 = CodePageWithLeadBytes(65001, {});
         utf8.utf8 = true;
         return utf8;
     }
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 

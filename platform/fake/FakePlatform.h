@@ -106,7 +106,7 @@ struct PostedMessage {
 
 struct MessageBoxRecord {
     Window owner = 0;
-    std::string text;     // bytes as passed (code page 950)
+    std::string text;  // bytes as passed (code page 950)
     std::string caption;
     std::uint32_t style = 0;
 };
@@ -323,7 +323,11 @@ public:
     // were still set when it ended.
     bool ModalLoopTimedOut() const;
     std::vector<std::uintptr_t> TimersLeft() const;
-    struct DrawnIcon { int x; int y; IconHandle icon; };
+    struct DrawnIcon {
+        int x;
+        int y;
+        IconHandle icon;
+    };
     std::vector<DrawnIcon> DrawnIcons() const;
     void SetDialogClientSize(int width, int height);
     void SetDialogMinimised(bool minimised);
@@ -369,11 +373,10 @@ public:
     bool CopyFile(const char* source, const char* target, bool failIfExists) override;
     bool MoveFileEx(const char* source, const char* target, std::uint32_t flags) override;
     bool DeleteFile(const char* path) override;
-    FileHandle CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
-                          std::uint32_t disposition, std::uint32_t attributes) override;
+    FileHandle CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode, std::uint32_t disposition,
+                          std::uint32_t attributes) override;
     bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) override;
-    bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count,
-                   std::uint32_t* bytesWritten) override;
+    bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* bytesWritten) override;
     bool SetFilePointerEx(FileHandle file, std::int64_t distance, std::uint32_t method,
                           std::uint64_t* newPosition) override;
     bool GetFileSizeEx(FileHandle file, std::uint64_t* size) override;
@@ -390,8 +393,7 @@ public:
     MutexHandle CreateMutex(const char* name) override;
     bool ReleaseMutex(MutexHandle mutex) override;
     bool CloseMutex(MutexHandle mutex) override;
-    bool PostMessage(Window window, std::uint32_t message, std::uintptr_t wParam,
-                     std::intptr_t lParam) override;
+    bool PostMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
     std::intptr_t SendMessage(Window window, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t lParam) override;
     Window GetDlgItem(Window dialog, int controlId) override;

@@ -57,9 +57,9 @@ void FakePlatform::SetRegistryString(const std::string& keyPath, const std::stri
 }
 
 void FakePlatform::SetRegistryDword(const std::string& keyPath, const std::string& valueName, std::uint32_t value) {
-    const std::vector<std::uint8_t> bytes = {
-        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    const std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                             static_cast<std::uint8_t>(value >> 16),
+                                             static_cast<std::uint8_t>(value >> 24)};
     SetRegistryValue(keyPath, valueName, bytes, kRegDword);
 }
 
@@ -96,8 +96,8 @@ void FakePlatform::RestrictKeyAccess(const std::string& keyPath, std::uint32_t a
     state_->RegistryNode(keyPath, true)->allowedAccess = allowedAccess;
 }
 
-long FakePlatform::RegOpenKeyEx(RegKey parent, const char* subKey, std::uint32_t /*options*/,
-                                std::uint32_t access, RegKey* result) {
+long FakePlatform::RegOpenKeyEx(RegKey parent, const char* subKey, std::uint32_t /*options*/, std::uint32_t access,
+                                RegKey* result) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (const auto fault = state_->Enter(Op::RegOpenKeyEx)) {
         if (result != nullptr) *result = 0;

@@ -75,9 +75,7 @@ void FakePlatform::SetPersonalFolderName(std::optional<std::u16string> name, boo
     state_->personalFolderWithBackslash = withBackslash;
 }
 
-void FakePlatform::SetPersonalFolderWithoutAnsiName() {
-    SetPersonalFolderName(u"C:\\Users\\Player\\Documents\xD800");
-}
+void FakePlatform::SetPersonalFolderWithoutAnsiName() { SetPersonalFolderName(u"C:\\Users\\Player\\Documents\xD800"); }
 
 bool FakePlatform::GetPersonalFolderPath(char16_t (&buffer)[260]) {
     std::lock_guard<std::mutex> lock(state_->mutex);

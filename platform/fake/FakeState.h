@@ -68,7 +68,7 @@ struct RegValue {
 struct RegNode {
     std::string name;
     std::map<std::string, std::shared_ptr<RegNode>> children;  // by folded name
-    std::map<std::string, RegValue> values;                      // by folded name
+    std::map<std::string, RegValue> values;                    // by folded name
     std::optional<std::uint32_t> allowedAccess;
     bool deleted = false;
 };

@@ -15,9 +15,9 @@ ThreadHandle FakePlatform::StartThread(ThreadProc proc, void* param) {
     auto ended = std::make_shared<std::atomic<bool>>(false);
     state_->threadEnded.emplace(handle, ended);
     state_->threads.emplace(handle, std::thread([proc, param, ended] {
-        proc(param);
-        ended->store(true);
-    }));
+                                proc(param);
+                                ended->store(true);
+                            }));
     return handle;
 }
 

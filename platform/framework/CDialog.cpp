@@ -40,8 +40,8 @@ bool CDialog::UpdateData(bool saveAndValidate) {
     return true;
 }
 
-bool CDialog::HandleDialogMessage(Window dialog, std::uint32_t message, std::uintptr_t wParam,
-                                  std::intptr_t lParam, std::intptr_t* result) {
+bool CDialog::HandleDialogMessage(Window dialog, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                                  std::intptr_t* result) {
     if (message == win::kWmInitDialog) window_.store(dialog, std::memory_order_release);
     const bool handled = OnWndMsg(message, wParam, lParam, result);
     // From here on the handle names no window of ours; posts to it are dropped.
@@ -49,8 +49,7 @@ bool CDialog::HandleDialogMessage(Window dialog, std::uint32_t message, std::uin
     return handled;
 }
 
-bool CDialog::OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t /*lParam*/,
-                       std::intptr_t* result) {
+bool CDialog::OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t /*lParam*/, std::intptr_t* result) {
     switch (message) {
     case win::kWmInitDialog:
         *result = OnInitDialog() ? 1 : 0;

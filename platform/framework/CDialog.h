@@ -50,8 +50,7 @@ public:
 protected:
     // Every message of the dialog. Returns true when handled, with the
     // message's result in `result`.
-    virtual bool OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
-                          std::intptr_t* result);
+    virtual bool OnWndMsg(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
     // Returns whether the system should give the default control the focus.
     virtual bool OnInitDialog();
     virtual void OnOK();

@@ -20,8 +20,6 @@ void CWinThread::Join() {
     Os().JoinThread(handle);
 }
 
-CWinThread AfxBeginThread(ThreadProc proc, void* param) {
-    return CWinThread(Os().StartThread(proc, param));
-}
+CWinThread AfxBeginThread(ThreadProc proc, void* param) { return CWinThread(Os().StartThread(proc, param)); }
 
 }  // namespace platform

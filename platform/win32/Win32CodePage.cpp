@@ -25,8 +25,8 @@ int Win32Platform::WideCharToAnsi(std::uint32_t codePage, const char16_t* text, 
                                   int size, bool* usedDefault) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 code units");
     BOOL used = FALSE;
-    const int bytes = ::WideCharToMultiByte(codePage, flags, reinterpret_cast<const wchar_t*>(text), -1, buffer,
-                                            size, nullptr, usedDefault != nullptr ? &used : nullptr);
+    const int bytes = ::WideCharToMultiByte(codePage, flags, reinterpret_cast<const wchar_t*>(text), -1, buffer, size,
+                                            nullptr, usedDefault != nullptr ? &used : nullptr);
     win32::RecordLastError(bytes == 0 ? ::GetLastError() : ERROR_SUCCESS);
     if (usedDefault != nullptr) *usedDefault = used != FALSE;
     return bytes;

@@ -60,8 +60,7 @@ bool Win32Platform::ReadFile(FileHandle file, void* buffer, std::uint32_t count,
     return ok;
 }
 
-bool Win32Platform::WriteFile(FileHandle file, const void* buffer, std::uint32_t count,
-                              std::uint32_t* bytesWritten) {
+bool Win32Platform::WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* bytesWritten) {
     DWORD written = 0;
     const bool ok = Succeeded([&] { return ::WriteFile(ToHandle(file), buffer, count, &written, nullptr); });
     if (bytesWritten != nullptr) *bytesWritten = written;

@@ -36,11 +36,10 @@ public:
     bool MoveFileEx(const char* source, const char* target, std::uint32_t flags) override;
     bool DeleteFile(const char* path) override;
 
-    FileHandle CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
-                          std::uint32_t disposition, std::uint32_t attributes) override;
+    FileHandle CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode, std::uint32_t disposition,
+                          std::uint32_t attributes) override;
     bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) override;
-    bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count,
-                   std::uint32_t* bytesWritten) override;
+    bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* bytesWritten) override;
     bool SetFilePointerEx(FileHandle file, std::int64_t distance, std::uint32_t method,
                           std::uint64_t* newPosition) override;
     bool GetFileSizeEx(FileHandle file, std::uint64_t* size) override;

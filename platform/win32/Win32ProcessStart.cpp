@@ -140,8 +140,8 @@ const PIMAGE_TLS_CALLBACK restrict_dll_search_callback = RestrictDllSearchAtStar
 #elif defined(__GNUC__)
 extern "C" {
 extern const PIMAGE_TLS_CALLBACK restrict_dll_search_callback;
-__attribute__((used, section(".CRT$XLB")))
-const PIMAGE_TLS_CALLBACK restrict_dll_search_callback = RestrictDllSearchAtStart;
+__attribute__((used, section(".CRT$XLB"))) const PIMAGE_TLS_CALLBACK restrict_dll_search_callback =
+    RestrictDllSearchAtStart;
 }
 #else
 #error "place RestrictDllSearchAtStart in the TLS callback table for this compiler"

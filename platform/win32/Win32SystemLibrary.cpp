@@ -74,7 +74,10 @@ HMODULE LoadSystemLibraryByPath(const char* name) {
 
 void PreloadSystemLibraries() {
     static const char* const kLoadedByTheSystemLater[] = {
-        "version.dll", "uxtheme.dll", "msimg32.dll", "dwmapi.dll",
+        "version.dll",
+        "uxtheme.dll",
+        "msimg32.dll",
+        "dwmapi.dll",
     };
     // A DLL that this Windows lacks is simply not there to be planted in its stead.
     for (const char* name : kLoadedByTheSystemLater) LoadSystemLibrary(name);

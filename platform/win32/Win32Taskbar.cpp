@@ -56,7 +56,7 @@ void TaskbarProgressMirror::OnButtonCreated(HWND dialog) {
     ITaskbarList3* created = nullptr;
     if (!EnterApartment() ||
         FAILED(com_.createInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                  reinterpret_cast<void**>(&created))) ||
+                                   reinterpret_cast<void**>(&created))) ||
         created == nullptr) {
         return;
     }
@@ -81,7 +81,8 @@ void TaskbarProgressMirror::Apply() {
     if (!taskbar_ || !requested_ || dialog_ == nullptr) return;
     // Setting a value turns the button's state to normal; the state set
     // after it is the one that stays.
-    if (state_ != TaskbarProgress::kNone) taskbar_->SetProgressValue(dialog_, NonNegative(completed_), NonNegative(total_));
+    if (state_ != TaskbarProgress::kNone)
+        taskbar_->SetProgressValue(dialog_, NonNegative(completed_), NonNegative(total_));
     taskbar_->SetProgressState(dialog_, ToFlag(state_));
 }
 

@@ -16,15 +16,15 @@ void PlatformContract::SetUp() {
 }
 
 bool PlatformContract::MakeFile(const std::string& relative, const Bytes& bytes) {
-    ScopedFile file(os(), os().CreateFile(Path(relative).c_str(), kGenericWrite, 0, kCreateAlways,
-                                          kFileAttributeNormal));
+    ScopedFile file(os(),
+                    os().CreateFile(Path(relative).c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal));
     if (!file.IsOpen()) {
         ADD_FAILURE() << "cannot create " << relative << ": error " << os().LastError();
         return false;
     }
     std::uint32_t written = 0;
-    const bool wrote = bytes.empty() || os().WriteFile(file.Get(), bytes.data(),
-                                                        static_cast<std::uint32_t>(bytes.size()), &written);
+    const bool wrote =
+        bytes.empty() || os().WriteFile(file.Get(), bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written);
     if (!wrote || (!bytes.empty() && written != bytes.size())) {
         ADD_FAILURE() << "cannot write " << relative << ": error " << os().LastError();
         return false;

@@ -43,7 +43,8 @@ std::string RegData(std::uint32_t type, const std::vector<std::uint8_t>& bytes) 
         return "/t REG_SZ /d \"" + text + "\"";
     }
     if (type == kRegDword && bytes.size() == 4) {
-        const std::uint32_t value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+        const std::uint32_t value =
+            bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
         return "/t REG_DWORD /d " + std::to_string(value);
     }
     return "/t REG_BINARY /d " + Hex(bytes);
@@ -62,8 +63,7 @@ private:
 
 class Win32Environment final : public Environment {
 public:
-    explicit Win32Environment(const std::string& testName)
-        : key_(std::string(kKeyParent) + "\\" + testName) {
+    explicit Win32Environment(const std::string& testName) : key_(std::string(kKeyParent) + "\\" + testName) {
         const fs::path folder = fs::temp_directory_path() / "InstallerContractTests" / testName;
         RemoveFolder(folder);
         std::error_code error;

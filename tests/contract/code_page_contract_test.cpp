@@ -69,12 +69,11 @@ TEST_P(CodePageContract, OnlySingleByteLettersCompareWithoutCase) {
     EXPECT_EQ(kData, Content(names().endsWithLowerA + ".bin"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DoubleByte, CodePageContract,
-    ::testing::Values(CodePageNames{950, "\xB3\x5C", "\xA4\x61", "\xA4\x41"},  // 許; 兀 and 乙
-                      CodePageNames{936, "\x81\x5C", "\x81\x61", "\x81\x41"},  // 乗; 乤 and 丄
-                      CodePageNames{932, "\x95\x5C", "\x83\x61", "\x83\x41"}), // 表; ヂ and ア
-    [](const auto& info) { return std::to_string(info.param.codePage); });
+INSTANTIATE_TEST_SUITE_P(DoubleByte, CodePageContract,
+                         ::testing::Values(CodePageNames{950, "\xB3\x5C", "\xA4\x61", "\xA4\x41"},   // 許; 兀 and 乙
+                                           CodePageNames{936, "\x81\x5C", "\x81\x61", "\x81\x41"},   // 乗; 乤 and 丄
+                                           CodePageNames{932, "\x95\x5C", "\x83\x61", "\x83\x41"}),  // 表; ヂ and ア
+                         [](const auto& info) { return std::to_string(info.param.codePage); });
 
 // Conversion into a code page other than UTF-8, with the arguments the
 // documents-folder lookup uses there and the code page's own number. The
@@ -127,10 +126,10 @@ TEST_P(NonUtf8ConversionContract, RefusesTheFlagThatBelongsToUtf8) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AnsiCodePages, NonUtf8ConversionContract,
-                         ::testing::Values(ConversionCase{1252, u"\u00B3", "\xB3"},     // ³
-                                           ConversionCase{950, u"\u8A31", "\xB3\x5C"},  // 許
-                                           ConversionCase{936, u"\u4E57", "\x81\x5C"},  // 乗
-                                           ConversionCase{932, u"\u8868", "\x95\x5C"}), // 表
+                         ::testing::Values(ConversionCase{1252, u"\u00B3", "\xB3"},      // ³
+                                           ConversionCase{950, u"\u8A31", "\xB3\x5C"},   // 許
+                                           ConversionCase{936, u"\u4E57", "\x81\x5C"},   // 乗
+                                           ConversionCase{932, u"\u8868", "\x95\x5C"}),  // 表
                          [](const auto& info) { return std::to_string(info.param.codePage); });
 
 // UTF-8 as the system's code page (the option "use Unicode UTF-8 for
@@ -144,7 +143,7 @@ protected:
 };
 
 const std::string kXuGong = "\xE8\xA8\xB1\xE5\x8A\x9F";  // 許功
-const std::string kXu = "\xE8\xA8\xB1";                     // 許
+const std::string kXu = "\xE8\xA8\xB1";                  // 許
 
 TEST_F(Utf8CodePageContract, HasNoLeadBytes) {
     platform::AnsiCodePage codePage;
@@ -168,9 +167,14 @@ TEST_F(Utf8CodePageContract, EveryBackslashByteSeparatesAndOnlyAsciiLettersFold)
 
 // Windows reads them as U+FFFD: names that differ only there are one name.
 TEST_F(Utf8CodePageContract, BytesThatFormNoCharacterReadAsAReplacementCharacter) {
-    ASSERT_TRUE(MakeFile("a\xFF" "b", kData));
-    EXPECT_EQ(kData, Content("a\xFE" "b"));
-    EXPECT_EQ(kData, Content("a\xEF\xBF\xBD" "b"));
+    ASSERT_TRUE(
+        MakeFile("a\xFF"
+                 "b",
+                 kData));
+    EXPECT_EQ(kData, Content("a\xFE"
+                             "b"));
+    EXPECT_EQ(kData, Content("a\xEF\xBF\xBD"
+                             "b"));
 
     ASSERT_TRUE(MakeFile("c" + kXu.substr(0, 2), kData)) << "a character cut at the end";
     EXPECT_EQ(kData, Content("c\xEF\xBF\xBD"));
@@ -180,8 +184,8 @@ TEST_F(Utf8CodePageContract, BytesThatFormNoCharacterReadAsAReplacementCharacter
 // With the arguments the documents-folder lookup uses in UTF-8.
 TEST_F(Utf8CodePageContract, WritesEveryCharacterButAnUnpairedSurrogate) {
     char buffer[32] = {};
-    EXPECT_EQ(14, os().WideCharToAnsi(kCpUtf8, u"C:\\\u8A31\u529F\xD83D\xDE00", kWcErrInvalidChars, buffer, sizeof buffer,
-                                      nullptr));
+    EXPECT_EQ(14, os().WideCharToAnsi(kCpUtf8, u"C:\\\u8A31\u529F\xD83D\xDE00", kWcErrInvalidChars, buffer,
+                                      sizeof buffer, nullptr));
     EXPECT_EQ(std::string(buffer), "C:\\" + kXuGong + "\xF0\x9F\x98\x80");
 
     for (const char16_t* unpaired : {u"a\xD800z", u"a\xDC00z", u"a\xDE00\xD83D"}) {
@@ -217,7 +221,8 @@ TEST_F(Utf8CodePageContract, RefusesTheUtf8FlagWithTheAnsiCodePagesAlias) {
     char buffer[16] = {};
     EXPECT_EQ(0, os().WideCharToAnsi(kCpAcp, u"a", kWcErrInvalidChars, buffer, sizeof buffer, nullptr));
     EXPECT_EQ(kErrorInvalidFlags, os().LastError());
-    EXPECT_EQ(2, os().WideCharToAnsi(kCpAcp, u"a", 0, buffer, sizeof buffer, nullptr)) << "without it, CP_ACP writes UTF-8";
+    EXPECT_EQ(2, os().WideCharToAnsi(kCpAcp, u"a", 0, buffer, sizeof buffer, nullptr))
+        << "without it, CP_ACP writes UTF-8";
 }
 
 using SingleByteCodePageContract = PlatformContract;
@@ -225,7 +230,10 @@ using SingleByteCodePageContract = PlatformContract;
 TEST_F(SingleByteCodePageContract, EveryBackslashByteSeparates) {
     if (!env().UseAnsiCodePage(1252)) GTEST_SKIP() << "the system's code page is not 1252";
     ASSERT_TRUE(os().CreateDirectory(Path("\xB3").c_str()));
-    ASSERT_TRUE(MakeFile("\xB3\x5C" "f", kData));
+    ASSERT_TRUE(
+        MakeFile("\xB3\x5C"
+                 "f",
+                 kData));
     EXPECT_EQ(kData, Content("\xB3\\f"));
 }
 

@@ -29,8 +29,8 @@ TEST_F(OpenFilesContract, DispositionsOnMissingAndExistingFiles) {
     };
     for (const Case& c : refusals) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(kInvalidFile, os().CreateFile(Path(c.path).c_str(), kGenericRead | kGenericWrite, 0,
-                                                c.disposition, kFileAttributeNormal));
+        EXPECT_EQ(kInvalidFile, os().CreateFile(Path(c.path).c_str(), kGenericRead | kGenericWrite, 0, c.disposition,
+                                                kFileAttributeNormal));
         EXPECT_EQ(c.error, os().LastError());
     }
     EXPECT_EQ(kTen, Content("existing.bin"));
@@ -39,16 +39,16 @@ TEST_F(OpenFilesContract, DispositionsOnMissingAndExistingFiles) {
 TEST_F(OpenFilesContract, CreateAlwaysTruncatesAndReportsThatTheFileExisted) {
     ASSERT_TRUE(MakeFile("existing.bin", kTen));
     {
-        ScopedFile file(os(), os().CreateFile(Path("existing.bin").c_str(), kGenericWrite, 0, kCreateAlways,
-                                              kFileAttributeNormal));
+        ScopedFile file(
+            os(), os().CreateFile(Path("existing.bin").c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal));
         ASSERT_TRUE(file.IsOpen());
         EXPECT_EQ(kErrorAlreadyExists, os().LastError());
         std::uint64_t size = 99;
         ASSERT_TRUE(os().GetFileSizeEx(file.Get(), &size));
         EXPECT_EQ(0u, size);
     }
-    ScopedFile created(os(), os().CreateFile(Path("new.bin").c_str(), kGenericWrite, 0, kOpenAlways,
-                                             kFileAttributeNormal));
+    ScopedFile created(os(),
+                       os().CreateFile(Path("new.bin").c_str(), kGenericWrite, 0, kOpenAlways, kFileAttributeNormal));
     ASSERT_TRUE(created.IsOpen());
     EXPECT_EQ(0u, os().LastError());
 }
@@ -58,8 +58,8 @@ TEST_F(OpenFilesContract, AReadOnlyFileOpensForReadingOnly) {
     EXPECT_TRUE(Open("readonly.bin", kGenericRead, kFileShareRead)->IsOpen());
     EXPECT_FALSE(Open("readonly.bin", kGenericRead | kGenericWrite, 0)->IsOpen());
     EXPECT_EQ(kErrorAccessDenied, os().LastError());
-    EXPECT_EQ(kInvalidFile, os().CreateFile(Path("readonly.bin").c_str(), kGenericWrite, 0, kCreateAlways,
-                                            kFileAttributeNormal));
+    EXPECT_EQ(kInvalidFile,
+              os().CreateFile(Path("readonly.bin").c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal));
     EXPECT_EQ(kErrorAccessDenied, os().LastError());
     EXPECT_EQ(kTen, Content("readonly.bin"));
 }

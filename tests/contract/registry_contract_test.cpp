@@ -127,7 +127,8 @@ TEST_F(RegistryContract, MissingKeysAndValuesAreNotFound) {
     ASSERT_EQ(0, OpenScratch(present, "Present"));
     std::uint8_t buffer[4];
     std::uint32_t size = sizeof buffer;
-    EXPECT_EQ(static_cast<long>(kErrorFileNotFound), os().RegQueryValueEx(present.Get(), "Other", nullptr, buffer, &size));
+    EXPECT_EQ(static_cast<long>(kErrorFileNotFound),
+              os().RegQueryValueEx(present.Get(), "Other", nullptr, buffer, &size));
 }
 
 TEST_F(RegistryContract, AClosedKeyIsAnInvalidHandle) {

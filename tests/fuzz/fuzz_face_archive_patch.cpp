@@ -40,8 +40,8 @@ std::vector<std::uint8_t> MakeImage(std::uint32_t size, std::uint8_t seed) {
 }
 
 const std::vector<std::uint8_t>& Image(int index) {
-    static const std::vector<std::uint8_t> images[kFaceArchiveCount] = {
-        MakeImage(64, 0x10), MakeImage(48, 0x20), MakeImage(32, 0x30)};
+    static const std::vector<std::uint8_t> images[kFaceArchiveCount] = {MakeImage(64, 0x10), MakeImage(48, 0x20),
+                                                                        MakeImage(32, 0x30)};
     return images[index];
 }
 

@@ -64,8 +64,7 @@ platform::FileTime UtcTime(int year, int month, int day, int hour, int minute) {
 }
 
 std::string ProductKeyPath(Edition edition) {
-    return edition == Edition::Expansion ? "software\\ZAVO\\Vantaris77QX Tc"
-                                         : "software\\ZAVO\\Vantaris77 Tc";
+    return edition == Edition::Expansion ? "software\\ZAVO\\Vantaris77QX Tc" : "software\\ZAVO\\Vantaris77 Tc";
 }
 
 std::string DefaultInstallDir(Edition edition) {
@@ -104,9 +103,7 @@ void SetUpDocuments(platform::fake::FakePlatform& fake) {
     fake.SetPersonalFolder(std::string(kDocumentsFolder));
 }
 
-std::string InDocuments(const std::string& relative) {
-    return std::string(kDocumentsFolder) + "\\" + relative;
-}
+std::string InDocuments(const std::string& relative) { return std::string(kDocumentsFolder) + "\\" + relative; }
 
 std::string FaceArchiveFolderInDocuments() {
     const std::string archive = InDocuments(FaceArchivePaths[0]);
@@ -137,10 +134,14 @@ bool operator==(const Post& a, const Post& b) { return a.message == b.message &&
 
 std::ostream& operator<<(std::ostream& out, const Post& post) {
     switch (post.message) {
-        case WM_INSTALL_STEP: return out << "STEP";
-        case WM_INSTALL_DONE: return out << "DONE";
-        case WM_INSTALL_ERROR: return out << "ERROR " << post.wParam;
-        default: return out << "message " << post.message << " wParam " << post.wParam;
+    case WM_INSTALL_STEP:
+        return out << "STEP";
+    case WM_INSTALL_DONE:
+        return out << "DONE";
+    case WM_INSTALL_ERROR:
+        return out << "ERROR " << post.wParam;
+    default:
+        return out << "message " << post.message << " wParam " << post.wParam;
     }
 }
 

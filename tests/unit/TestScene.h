@@ -46,8 +46,8 @@ struct GameSetup {
     bool createExe = true;
     platform::FileTime exeLastWrite = UtcTime(2011, 6, 1);
     bool createSourceArchives = true;  // GRP\EDIT_KAO_{L,M,S}.V77 in the installation directory
-    std::vector<std::uint8_t> sourceArchives[kFaceArchiveCount] = {
-        PlaceholderFaceArchive(0), PlaceholderFaceArchive(1), PlaceholderFaceArchive(2)};
+    std::vector<std::uint8_t> sourceArchives[kFaceArchiveCount] = {PlaceholderFaceArchive(0), PlaceholderFaceArchive(1),
+                                                                   PlaceholderFaceArchive(2)};
 };
 
 // Registers the edition ("Install" \ "InstallInfo" and "PL" \ "1") and creates

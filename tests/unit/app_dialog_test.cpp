@@ -162,8 +162,7 @@ TEST_F(ProgressDialogTest, StatusLineKeepsItsTextToTheEnd) {
 }
 
 TEST_F(ProgressDialogTest, EnterEscAndCloseAreIgnoredWhileTheWorkerRuns) {
-    const std::vector<Post> interruptions = {
-        {kWmCommand, win::kIdOk}, {kWmCommand, win::kIdCancel}, {kWmClose, 0}};
+    const std::vector<Post> interruptions = {{kWmCommand, win::kIdOk}, {kWmCommand, win::kIdCancel}, {kWmClose, 0}};
     const std::intptr_t result = RunDialog(Then(Then(interruptions, Steps(2)), {{WM_INSTALL_DONE, 0}}));
 
     EXPECT_EQ(result, 1);
@@ -188,15 +187,22 @@ TEST_F(ProgressDialogTest, AWorkerThatCannotStartOrEndsWithoutItsOutcomeIsToldAs
         int barPos;
     };
     const Case cases[] = {
-        {"no thread", {}, {{Op::StartThread, 1, win::kErrorAccessDenied, false}}, exit_code::kFailureWorkerNotStarted, 0},
+        {"no thread",
+         {},
+         {{Op::StartThread, 1, win::kErrorAccessDenied, false}},
+         exit_code::kFailureWorkerNotStarted,
+         0},
         {"no thread, and no timer either",
          {},
          {{Op::StartThread, 1, win::kErrorAccessDenied, false}, {Op::SetTimer, 1, win::kErrorAccessDenied, false}},
          exit_code::kFailureWorkerNotStarted,
          0},
         {"a worker that posts no outcome", Steps(4), {}, exit_code::kFailureNoOutcome, 4},
-        {"the outcome's post fails", Then(Steps(2), {{WM_INSTALL_DONE, 0}}),
-         {{Op::PostMessage, 3, win::kErrorAccessDenied, false}}, exit_code::kFailureNoOutcome, 2},
+        {"the outcome's post fails",
+         Then(Steps(2), {{WM_INSTALL_DONE, 0}}),
+         {{Op::PostMessage, 3, win::kErrorAccessDenied, false}},
+         exit_code::kFailureNoOutcome,
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -97,7 +97,7 @@ TEST(ExitCodeTest, ADialogThatCannotBeMadeIsToldAndKeepsItsErrorForADeveloper) {
     os->InjectFault(Fault{Op::RunModalDialog, 1, kErrorResourceNameNotFound, false});
     EXPECT_EQ(RunProgram(os), exit_code::kFailureDialogNotMade);
     EXPECT_EQ(BoxTexts(*os), (std::vector<std::string>{expected_texts::kWindowNotShown,
-                                                        expected_texts::FailedBox(exit_code::kFailureDialogNotMade)}));
+                                                       expected_texts::FailedBox(exit_code::kFailureDialogNotMade)}));
     for (const MessageBoxRecord& box : os->MessageBoxes()) EXPECT_EQ(box.owner, 0u) << "there is no dialog to own it";
     ASSERT_EQ(os->DebugOutput().size(), 1u);
     EXPECT_NE(os->DebugOutput()[0].find("(error 1814)"), std::string::npos) << os->DebugOutput()[0];

@@ -25,7 +25,9 @@ using scripted_worker::g_script;
 using scripted_worker::Post;
 using scripted_worker::ScriptedWorker;
 
-std::vector<Post> StepsThen(int steps, Post last) { return scripted_worker::Then(scripted_worker::Steps(steps), {last}); }
+std::vector<Post> StepsThen(int steps, Post last) {
+    return scripted_worker::Then(scripted_worker::Steps(steps), {last});
+}
 
 // Runs one dialog over `script`; returns the window the worker posted to.
 platform::Window RunDialog(platform::fake::FakePlatform& os, std::vector<Post> script) {

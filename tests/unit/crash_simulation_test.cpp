@@ -27,9 +27,12 @@ using whole_run::Scenario;
 
 const char* FateName(UnflushedData fate) {
     switch (fate) {
-    case UnflushedData::kKept: return "kept";
-    case UnflushedData::kDropped: return "dropped";
-    case UnflushedData::kGarbled: return "garbled";
+    case UnflushedData::kKept:
+        return "kept";
+    case UnflushedData::kDropped:
+        return "dropped";
+    case UnflushedData::kGarbled:
+        return "garbled";
     }
     return "?";
 }
@@ -38,8 +41,7 @@ std::vector<std::string> WatchedFiles(Scenario scenario) {
     std::vector<std::string> paths;
     paths.reserve(kFaceArchiveCount + 1);
     for (int i = 0; i < kFaceArchiveCount; ++i) paths.push_back(test_scene::InDocuments(FaceArchivePaths[i]));
-    const char* record =
-        scenario == Scenario::kExpansionWithSetData ? kExpansionRecordFileName : kBaseRecordFileName;
+    const char* record = scenario == Scenario::kExpansionWithSetData ? kExpansionRecordFileName : kBaseRecordFileName;
     paths.push_back(test_scene::InDocuments(std::string(kRecordFolder) + record));
     return paths;
 }
@@ -95,7 +97,8 @@ private:
             for (const UnflushedData fate : platform::fake::kEveryFate) {
                 const auto key = std::make_tuple(i, model.Generation(path), fate);
                 auto known = verdicts_.find(key);
-                if (known == verdicts_.end()) known = verdicts_.emplace(key, Acceptable(path, model.AfterCut(path, fate))).first;
+                if (known == verdicts_.end())
+                    known = verdicts_.emplace(key, Acceptable(path, model.AfterCut(path, fate))).first;
                 if (known->second) continue;
                 if (report.violations++ == 0) {
                     report.first = path + " after cut " + std::to_string(k) + ", unflushed data " + FateName(fate);

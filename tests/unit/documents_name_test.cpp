@@ -20,7 +20,7 @@ struct NameCase {
     const char* name;
     std::uint32_t codePage;
     std::u16string shellName;
-    std::uint32_t error;    // 0: written as `bytes`
+    std::uint32_t error;  // 0: written as `bytes`
     std::string bytes;
 };
 void PrintTo(const NameCase& c, std::ostream* out) { *out << c.name; }

@@ -163,8 +163,7 @@ TEST_P(FaceArchivePatchFailureTest, TemporaryThatCannotBeOpenedFailsWithItsIndex
     PutArchives(win::kFileAttributeReadOnly);
     // The copies are opened in the order L, M, S; from the failing one on,
     // every open meets a holder that never lets go.
-    os->InjectFault(
-        Fault{Op::CreateFile, static_cast<std::uint64_t>(failing + 1), win::kErrorSharingViolation, true});
+    os->InjectFault(Fault{Op::CreateFile, static_cast<std::uint64_t>(failing + 1), win::kErrorSharingViolation, true});
 
     EXPECT_EQ(PatchFaceArchivesStep(job), 0);
 
@@ -188,8 +187,7 @@ TEST_P(FaceArchivePatchFailureTest, TemporaryThatCannotBeOpenedFailsWithItsIndex
 TEST_P(FaceArchivePatchFailureTest, ArchiveHeldOpenAtTheCommitFailsWithItsIndex) {
     const int failing = GetParam();
     PutArchives(win::kFileAttributeReadOnly);
-    const platform::FileHandle holder =
-        os->HoldOpen(ArchivePath(failing), win::kGenericRead, win::kFileShareRead);
+    const platform::FileHandle holder = os->HoldOpen(ArchivePath(failing), win::kGenericRead, win::kFileShareRead);
 
     EXPECT_EQ(PatchFaceArchivesStep(job), 0);
     os->Release(holder);
@@ -234,14 +232,17 @@ const BrokenArchive kBrokenArchives[] = {
     {"slot entry position wrapping 32 bits", 0,
      [](fx::Archive& a) { fx::PutLe32(a.bytes, 8, 0xFFFFFFFFu - 8 * 1027 + 1 + a.slotTable); }},
     {"entry table past the end", 0,
-     [](fx::Archive& a) { fx::PutLe32(a.bytes, 16, static_cast<std::uint32_t>(a.bytes.size()) - 12 * a.slotCount + 1); }},
+     [](fx::Archive& a) {
+         fx::PutLe32(a.bytes, 16, static_cast<std::uint32_t>(a.bytes.size()) - 12 * a.slotCount + 1);
+     }},
     {"slot 1027's block past the end", 0,
      [](fx::Archive& a) {
          fx::PutLe32(a.bytes, SlotEntryAt(a, 1027), static_cast<std::uint32_t>(a.bytes.size()) - a.targetLength + 1);
      }},
     {"slot 1027's block wrapping 32 bits", 0,
      [](fx::Archive& a) { fx::PutLe32(a.bytes, SlotEntryAt(a, 1027), 0xFFFFFFF0u); }},
-    {"image longer than slot 1027's block", 0, [](fx::Archive& a) { fx::PutLe32(a.bytes, SlotEntryAt(a, 1027) + 4, 63); }},
+    {"image longer than slot 1027's block", 0,
+     [](fx::Archive& a) { fx::PutLe32(a.bytes, SlotEntryAt(a, 1027) + 4, 63); }},
     {"bitmap past the end", 0,
      [](fx::Archive& a) {
          const std::uint32_t last = SlotEntryAt(a, a.slotCount - 1);
@@ -302,15 +303,36 @@ struct FileFault {
 void PrintTo(const FileFault& fault, std::ostream* out) { *out << fault.name; }
 
 const FileFault kFileFaults[] = {
-    {"length", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::GetFileSizeEx, 1}); }},
-    {"first read", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::ReadFile, 1}); }},
-    {"a later read", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::ReadFile, 40}); }},
+    {"length",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::GetFileSizeEx, 1});
+     }},
+    {"first read",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::ReadFile, 1});
+     }},
+    {"a later read",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::ReadFile, 40});
+     }},
     {"short header read", [](platform::fake::FakePlatform& f) { f.ShortRead(1, 10); }},
-    {"first write", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull}); }},
+    {"first write",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::WriteFile, 1, win::kErrorDiskFull});
+     }},
     {"short write", [](platform::fake::FakePlatform& f) { f.ShortWrite(5, 6); }},
-    {"seek", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::SetFilePointerEx, 3}); }},
-    {"flush", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::FlushFileBuffers, 1}); }},
-    {"close", [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::CloseFile, 1}); }},
+    {"seek",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::SetFilePointerEx, 3});
+     }},
+    {"flush",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::FlushFileBuffers, 1});
+     }},
+    {"close",
+     [](platform::fake::FakePlatform& f) {
+         f.InjectFault(Fault{Op::CloseFile, 1});
+     }},
 };
 
 class FaceArchiveFileFaultTest : public FaceArchivePatchTest, public ::testing::WithParamInterface<FileFault> {};

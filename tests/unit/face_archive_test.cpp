@@ -128,8 +128,16 @@ TEST(FaceArchiveValidation, EachRuleRejectsWhatBreaksItAndAcceptsItsLimit) {
              l.plan.touchesEntriesAndBitmap = false;
          },
          fa::Flaw::None},
-        {"block past the end", [](Layout& l) { l.target = {59950, 51}; }, fa::Flaw::BlockOutside},
-        {"block ending at the end", [](Layout& l) { l.target = {59900, 100}; }, fa::Flaw::None},
+        {"block past the end",
+         [](Layout& l) {
+             l.target = {59950, 51};
+         },
+         fa::Flaw::BlockOutside},
+        {"block ending at the end",
+         [](Layout& l) {
+             l.target = {59900, 100};
+         },
+         fa::Flaw::None},
         {"block wrapping 32 bits",
          [](Layout& l) {
              l.fileLength = 2 * k4GiB;
@@ -138,8 +146,16 @@ TEST(FaceArchiveValidation, EachRuleRejectsWhatBreaksItAndAcceptsItsLimit) {
          fa::Flaw::BlockOutside},
         {"image longer than block", [](Layout& l) { l.plan.imageSize = 101; }, fa::Flaw::ImageLongerThanBlock},
         {"image as long as block", [](Layout& l) { l.plan.imageSize = 100; }, fa::Flaw::None},
-        {"bitmap one byte past the end", [](Layout& l) { l.last = {59800, 63}; }, fa::Flaw::BitmapOutside},
-        {"bitmap ending at the end", [](Layout& l) { l.last = {59800, 62}; }, fa::Flaw::None},
+        {"bitmap one byte past the end",
+         [](Layout& l) {
+             l.last = {59800, 63};
+         },
+         fa::Flaw::BitmapOutside},
+        {"bitmap ending at the end",
+         [](Layout& l) {
+             l.last = {59800, 62};
+         },
+         fa::Flaw::None},
         {"bitmap position wrapping 32 bits",
          [](Layout& l) {
              l.fileLength = 2 * k4GiB;

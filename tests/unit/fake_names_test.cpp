@@ -84,8 +84,7 @@ TEST(FakeShell, ReportsTheDocumentsFolderAsWindowsOrWineDoes) {
 
 TEST(FakeShell, BytesThatAreNoCharactersOfTheCodePageAreATestsMistake) {
     FakePlatform fake;
-    EXPECT_THROW(fake.SetPersonalFolder(std::string("C:\\Users\\\xB3")), std::invalid_argument)
-        << "half a character";
+    EXPECT_THROW(fake.SetPersonalFolder(std::string("C:\\Users\\\xB3")), std::invalid_argument) << "half a character";
     fake.SetAnsiCodePage(65001);
     EXPECT_THROW(fake.SetPersonalFolder(std::string("C:\\a\xE8\xA8")), std::invalid_argument) << "a cut sequence";
 }
@@ -119,9 +118,15 @@ TEST(FakeCodePages, ShiftJisKanaAreSingleBytes) {
 TEST(FakeCodePages, Utf8ReadsBytesThatFormNoCharacterAsOneReplacement) {
     FakePlatform fake;
     fake.SetAnsiCodePage(65001);
-    ASSERT_TRUE(fake.CreateDirectory("C:\\a\xFF" "b"));
-    EXPECT_TRUE(fake.IsFolder("C:\\a\xFE" "b"));
-    EXPECT_TRUE(fake.IsFolder("C:\\a\xEF\xBF\xBD" "b"));
+    ASSERT_TRUE(
+        fake.CreateDirectory("C:\\a\xFF"
+                             "b"));
+    EXPECT_TRUE(
+        fake.IsFolder("C:\\a\xFE"
+                      "b"));
+    EXPECT_TRUE(
+        fake.IsFolder("C:\\a\xEF\xBF\xBD"
+                      "b"));
     ASSERT_TRUE(fake.CreateDirectory("C:\\c\xE8\xA8")) << "a cut character at the end is no invalid name";
     EXPECT_TRUE(fake.IsFolder("C:\\c\xEF\xBF\xBD"));
     EXPECT_FALSE(fake.IsFolder("C:\\c"));

@@ -23,11 +23,14 @@ TEST(FakeScene, RelativePathsResolveAgainstAWorkingFolderThatMustExist) {
 TEST(FakeScene, DoubleByteNamesKeepTheirTrailBytes) {
     FakePlatform fake;
     // 0xB3 0x5C is one character in code page 950; its second byte is not a separator.
-    const std::string name = "C:\\\xB3\x5C" "a";
+    const std::string name =
+        "C:\\\xB3\x5C"
+        "a";
     fake.AddFile(name, {1});
     EXPECT_TRUE(fake.PathFileExists(name.c_str()));
-    EXPECT_EQ(std::vector<std::string>({"C:\\", "C:\\Users", "C:\\Users\\Player", "C:\\Users\\Player\\Documents", name}),
-              fake.ListAll())
+    EXPECT_EQ(
+        std::vector<std::string>({"C:\\", "C:\\Users", "C:\\Users\\Player", "C:\\Users\\Player\\Documents", name}),
+        fake.ListAll())
         << "one file, no folder made of its first byte";
     // Case folding must not touch a trail byte that looks like a letter (0x61 'a').
     fake.AddFile("C:\\\xA4\x61", {2});

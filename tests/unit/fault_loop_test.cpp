@@ -56,8 +56,8 @@ struct FailureRule {
     bool toldInTheLoop = true;
 };
 const FailureRule kFailureRules[] = {
-    {kErrorGameNotInstalled, Editions::kEither, 0, 4},  // finding the game, or the edition again
-    {kErrorDocumentsFolder, Editions::kEither, 0, 0},   // the record folder's step before staging,
+    {kErrorGameNotInstalled, Editions::kEither, 0, 4},    // finding the game, or the edition again
+    {kErrorDocumentsFolder, Editions::kEither, 0, 0},     // the record folder's step before staging,
     {kErrorDocumentsFolder, Editions::kExpansion, 2, 5},  // or the set-data step
     {kErrorFaceArchiveCopy, Editions::kEither, 1, 3},
     {kErrorBasePatchLevel, Editions::kBase, 1, 4},
@@ -122,10 +122,14 @@ const int kProgramFailures[] = {exit_code::kFailureWorkerNotStarted, exit_code::
                                 exit_code::kFailureDialogNotMade};
 Op CauseOf(int failureCode) {
     switch (failureCode) {
-    case exit_code::kFailureWorkerNotStarted: return Op::StartThread;
-    case exit_code::kFailureNoOutcome: return Op::PostMessage;  // the outcome's post was lost
-    case exit_code::kFailureDialogNotMade: return Op::RunModalDialog;
-    default: return Op::Count_;
+    case exit_code::kFailureWorkerNotStarted:
+        return Op::StartThread;
+    case exit_code::kFailureNoOutcome:
+        return Op::PostMessage;  // the outcome's post was lost
+    case exit_code::kFailureDialogNotMade:
+        return Op::RunModalDialog;
+    default:
+        return Op::Count_;
     }
 }
 
@@ -163,8 +167,8 @@ struct Tally {
     int runs = 0;
     int failedRuns = 0;
     int violations = 0;
-    int lostOutcomes = 0;      // told as the program's own failure 502
-    int endedFromOutside = 0;  // EndDialog failed after the ending was told
+    int lostOutcomes = 0;             // told as the program's own failure 502
+    int endedFromOutside = 0;         // EndDialog failed after the ending was told
     std::map<int, int> failuresTold;  // runs by the failure code told to the player
 };
 
@@ -214,11 +218,12 @@ public:
                 for (const bool persistent : {false, true}) {
                     std::ostringstream name;
                     name << platform::fake::OpName(op) << " #" << nth << (persistent ? " and later" : "");
-                    trials.push_back({name.str(),
-                                      [=](FakePlatform& fake) {
-                                          fake.InjectFault(Fault{op, nth, platform::win::kErrorAccessDenied, persistent});
-                                      },
-                                      op});
+                    trials.push_back(
+                        {name.str(),
+                         [=](FakePlatform& fake) {
+                             fake.InjectFault(Fault{op, nth, platform::win::kErrorAccessDenied, persistent});
+                         },
+                         op});
                 }
             }
         }
@@ -250,7 +255,8 @@ public:
         std::string problem = EndingProblem(run, trial);
         const std::string posts = PostsProblem(run, scenario_);
         if (!posts.empty()) problem += (problem.empty() ? "" : "; ") + posts;
-        const std::vector<std::string> torn = whole_run::TornOrStrayFiles(before_, after_, staged_, whole_run::Snapshot(*os));
+        const std::vector<std::string> torn =
+            whole_run::TornOrStrayFiles(before_, after_, staged_, whole_run::Snapshot(*os));
         if (!torn.empty()) problem += (problem.empty() ? "" : "; ") + std::string("changed: ") + torn.front();
         if (problem.empty()) return;
         if (++tally.violations <= 10) {
@@ -300,11 +306,11 @@ private:
 };
 
 void PrintTally(const char* what, Scenario scenario, const FaultLoop& loop, const Tally& tally) {
-    std::printf("%s (%s): %llu calls in a clean run, %d runs, %d failed runs, %d violations, outcomes lost and "
-                "told as %d: %d, dialogs ended from outside after a failed EndDialog: %d\n",
-                what, whole_run::ScenarioName(scenario), static_cast<unsigned long long>(loop.CleanRunCalls()),
-                tally.runs, tally.failedRuns, tally.violations, exit_code::kFailureNoOutcome, tally.lostOutcomes,
-                tally.endedFromOutside);
+    std::printf(
+        "%s (%s): %llu calls in a clean run, %d runs, %d failed runs, %d violations, outcomes lost and "
+        "told as %d: %d, dialogs ended from outside after a failed EndDialog: %d\n",
+        what, whole_run::ScenarioName(scenario), static_cast<unsigned long long>(loop.CleanRunCalls()), tally.runs,
+        tally.failedRuns, tally.violations, exit_code::kFailureNoOutcome, tally.lostOutcomes, tally.endedFromOutside);
 }
 
 std::string Listed(const std::vector<int>& codes) {

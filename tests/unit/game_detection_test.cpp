@@ -74,13 +74,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LocationCase{"NothingRegistered", [](FakePlatform&) {}, Edition::None, ""},
         LocationCase{"OnlyBase", InstallBase, Edition::Base, DefaultInstallDir(Edition::Base)},
-        LocationCase{"OnlyExpansion", InstallExpansion, Edition::Expansion,
-                     DefaultInstallDir(Edition::Expansion)},
+        LocationCase{"OnlyExpansion", InstallExpansion, Edition::Expansion, DefaultInstallDir(Edition::Expansion)},
         LocationCase{"BothBaseWins",
-                     [](FakePlatform& f) { InstallBase(f); InstallExpansion(f); },
+                     [](FakePlatform& f) {
+                         InstallBase(f);
+                         InstallExpansion(f);
+                     },
                      Edition::Base, DefaultInstallDir(Edition::Base)},
-        LocationCase{"KeyWithoutValue",
-                     [](FakePlatform& f) { f.CreateRegistryKey(InstallKey(Edition::Base)); },
+        LocationCase{"KeyWithoutValue", [](FakePlatform& f) { f.CreateRegistryKey(InstallKey(Edition::Base)); },
                      Edition::None, ""},
         LocationCase{"EmptyValue",
                      [](FakePlatform& f) { f.SetRegistryString(InstallKey(Edition::Base), "InstallInfo", ""); },
@@ -105,8 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Edition::None, ""},
         LocationCase{"TextUpToTheFirstZero",
                      [](FakePlatform& f) {
-                         f.SetRegistryValue(InstallKey(Edition::Base), "InstallInfo",
-                                            {'D', ':', '\\', 0, 'x', 'y'});
+                         f.SetRegistryValue(InstallKey(Edition::Base), "InstallInfo", {'D', ':', '\\', 0, 'x', 'y'});
                      },
                      Edition::Base, "D:\\"},
         // Nothing is written, so keys the user may read but not write serve.
@@ -193,7 +193,7 @@ TEST(ReadInstallInfo, IsReadAfreshEachTime) {
 struct PatchCase {
     const char* name;
     Edition edition;
-    std::function<void(GameSetup&)> setup;  // before the game is installed
+    std::function<void(GameSetup&)> setup;     // before the game is installed
     std::function<void(FakePlatform&)> after;  // after it is installed
     int expected;
 };

@@ -37,7 +37,8 @@ Ending RunWhile(Scenario scenario, const std::function<void(FakePlatform&)>& mea
     const whole_run::RunOutcome run = whole_run::RunProgram(*os);
     Ending ending;
     if (run.endings.size() == 1) {
-        ending.code = run.endings.front().installed ? kDone : static_cast<std::uintptr_t>(run.endings.front().failureCode);
+        ending.code =
+            run.endings.front().installed ? kDone : static_cast<std::uintptr_t>(run.endings.front().failureCode);
     }
     ending.disk = whole_run::Snapshot(*os);
     return ending;

@@ -151,17 +151,18 @@ TEST_P(JobFillTest, FillsTheJobFromTheEditionsPayloadAfterTellingTheUser) {
     EXPECT_EQ(SetDataFlagged(), c.flagged);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, JobFillTest,
-    ::testing::Values(
-        EditionCase{"base", Edition::Base, false, true, kPayloadBaseRecord, "addonwarlord1.77B",
-                    &texts::kInstallingBaseData, 1, false},
-        EditionCase{"expansion with set-data file", Edition::Expansion, false, true, kPayloadExpansionRecord,
-                    "addonwarlord1.77P", &texts::kInstallingExpansionData, 2, true},
-        EditionCase{"expansion without set-data file", Edition::Expansion, false, false, kPayloadExpansionRecord,
-                    "addonwarlord1.77P", &texts::kInstallingExpansionData, 1, false},
-        EditionCase{"both editions: base wins", Edition::Base, true, true, kPayloadBaseRecord, "addonwarlord1.77B",
-                    &texts::kInstallingBaseData, 1, false}));
+INSTANTIATE_TEST_SUITE_P(Cases, JobFillTest,
+                         ::testing::Values(EditionCase{"base", Edition::Base, false, true, kPayloadBaseRecord,
+                                                       "addonwarlord1.77B", &texts::kInstallingBaseData, 1, false},
+                                           EditionCase{"expansion with set-data file", Edition::Expansion, false, true,
+                                                       kPayloadExpansionRecord, "addonwarlord1.77P",
+                                                       &texts::kInstallingExpansionData, 2, true},
+                                           EditionCase{"expansion without set-data file", Edition::Expansion, false,
+                                                       false, kPayloadExpansionRecord, "addonwarlord1.77P",
+                                                       &texts::kInstallingExpansionData, 1, false},
+                                           EditionCase{"both editions: base wins", Edition::Base, true, true,
+                                                       kPayloadBaseRecord, "addonwarlord1.77B",
+                                                       &texts::kInstallingBaseData, 1, false}));
 
 }  // namespace
 

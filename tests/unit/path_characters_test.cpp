@@ -43,29 +43,28 @@ TEST_P(LayOutPathTest, FindsTheRootAndTheBackslashCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, LayOutPathTest,
-    ::testing::Values(
-        LayoutCase{"Drive", 950, "C:\\a\\b", 3, {5}, false},
-        LayoutCase{"DriveRootOnly", 950, "C:\\", 3, {}, true},
-        LayoutCase{"DriveRelative", 950, "C:a\\b\\", 2, {4, 6}, true},
-        LayoutCase{"CurrentDriveRoot", 950, "\\a\\", 1, {3}, true},
-        LayoutCase{"Relative", 950, "a\\b\\", 0, {2, 4}, true},
-        LayoutCase{"Share", 950, "\\\\srv\\docs\\a\\", 11, {13}, true},
-        LayoutCase{"ShareWithoutBackslash", 950, "\\\\srv\\docs", 10, {}, false},
-        LayoutCase{"ServerOnly", 950, "\\\\srv\\", 6, {}, true},
-        LayoutCase{"LongDrive", 950, "\\\\?\\C:\\a\\b", 7, {9}, false},
-        LayoutCase{"LongShare", 950, "\\\\?\\UNC\\srv\\docs\\a\\", 17, {19}, true},
-        LayoutCase{"LongVolume", 950, "\\\\?\\Volume{1}\\a\\", 14, {16}, true},
-        // 許 is B3 5C, 功 A5 5C: their second byte separates nothing.
-        LayoutCase{"Big5", 950, "C:\\\xB3\x5C\xA5\x5C\\\xB3\x5C", 3, {8}, false},
-        LayoutCase{"Big5ShareNames", 950, "\\\\\xB3\x5C\\\xB3\x5C\\a", 8, {}, false},
-        LayoutCase{"Gbk", 936, "C:\\\x81\x5C\\", 3, {6}, true},
-        LayoutCase{"ShiftJis", 932, "C:\\\x95\x5C\x83\x5C", 3, {}, false},
-        // In code page 932, A0 to DF are single-byte characters (half-width kana).
-        LayoutCase{"ShiftJisKanaThenBackslash", 932, "C:\\\xB3\\\xB3", 3, {5}, false},
-        LayoutCase{"Cp1252", 1252, "C:\\\xB3\x5C\xA5\x5C", 3, {5, 7}, true},
-        // UTF-8: 許 (E8 A8 B1), 功 (E5 8A 9F); no byte of a longer character is 0x5C.
-        LayoutCase{"Utf8", 65001, "C:\\\xE8\xA8\xB1\xE5\x8A\x9F\\\xE8\xA8\xB1\\", 3, {10, 14}, true},
-        LayoutCase{"Utf8FourBytes", 65001, "\\\\\xF0\x9F\x98\x80\\d\\\xF0\x9F\x98\x80", 9, {}, false}),
+    ::testing::Values(LayoutCase{"Drive", 950, "C:\\a\\b", 3, {5}, false},
+                      LayoutCase{"DriveRootOnly", 950, "C:\\", 3, {}, true},
+                      LayoutCase{"DriveRelative", 950, "C:a\\b\\", 2, {4, 6}, true},
+                      LayoutCase{"CurrentDriveRoot", 950, "\\a\\", 1, {3}, true},
+                      LayoutCase{"Relative", 950, "a\\b\\", 0, {2, 4}, true},
+                      LayoutCase{"Share", 950, "\\\\srv\\docs\\a\\", 11, {13}, true},
+                      LayoutCase{"ShareWithoutBackslash", 950, "\\\\srv\\docs", 10, {}, false},
+                      LayoutCase{"ServerOnly", 950, "\\\\srv\\", 6, {}, true},
+                      LayoutCase{"LongDrive", 950, "\\\\?\\C:\\a\\b", 7, {9}, false},
+                      LayoutCase{"LongShare", 950, "\\\\?\\UNC\\srv\\docs\\a\\", 17, {19}, true},
+                      LayoutCase{"LongVolume", 950, "\\\\?\\Volume{1}\\a\\", 14, {16}, true},
+                      // 許 is B3 5C, 功 A5 5C: their second byte separates nothing.
+                      LayoutCase{"Big5", 950, "C:\\\xB3\x5C\xA5\x5C\\\xB3\x5C", 3, {8}, false},
+                      LayoutCase{"Big5ShareNames", 950, "\\\\\xB3\x5C\\\xB3\x5C\\a", 8, {}, false},
+                      LayoutCase{"Gbk", 936, "C:\\\x81\x5C\\", 3, {6}, true},
+                      LayoutCase{"ShiftJis", 932, "C:\\\x95\x5C\x83\x5C", 3, {}, false},
+                      // In code page 932, A0 to DF are single-byte characters (half-width kana).
+                      LayoutCase{"ShiftJisKanaThenBackslash", 932, "C:\\\xB3\\\xB3", 3, {5}, false},
+                      LayoutCase{"Cp1252", 1252, "C:\\\xB3\x5C\xA5\x5C", 3, {5, 7}, true},
+                      // UTF-8: 許 (E8 A8 B1), 功 (E5 8A 9F); no byte of a longer character is 0x5C.
+                      LayoutCase{"Utf8", 65001, "C:\\\xE8\xA8\xB1\xE5\x8A\x9F\\\xE8\xA8\xB1\\", 3, {10, 14}, true},
+                      LayoutCase{"Utf8FourBytes", 65001, "\\\\\xF0\x9F\x98\x80\\d\\\xF0\x9F\x98\x80", 9, {}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LayOutPath, RefusesAPathThatEndsWithHalfACharacter) {
@@ -82,14 +81,10 @@ TEST(LayOutPath, RefusesAPathWithBytesThatFormNoUtf8Character) {
         const char* name;
         std::string path;
     } refused[] = {
-        {"cut at the end", "C:\\\xE8\xA8"},
-        {"cut before a backslash", "C:\\\xE8\xA8\\a"},
-        {"a continuation byte alone", "C:\\\xB1\\a"},
-        {"Big5 read as UTF-8", "C:\\\xB3\x5C\\a"},
-        {"a byte never in UTF-8", "C:\\a\xFF\\"},
-        {"an overlong backslash", "C:\\a\xC1\x9C"},
-        {"an encoded surrogate", "C:\\\xED\xA0\x80"},
-        {"past U+10FFFF", "C:\\\xF4\x90\x80\x80"},
+        {"cut at the end", "C:\\\xE8\xA8"},           {"cut before a backslash", "C:\\\xE8\xA8\\a"},
+        {"a continuation byte alone", "C:\\\xB1\\a"}, {"Big5 read as UTF-8", "C:\\\xB3\x5C\\a"},
+        {"a byte never in UTF-8", "C:\\a\xFF\\"},     {"an overlong backslash", "C:\\a\xC1\x9C"},
+        {"an encoded surrogate", "C:\\\xED\xA0\x80"}, {"past U+10FFFF", "C:\\\xF4\x90\x80\x80"},
     };
     for (const auto& c : refused) {
         EXPECT_FALSE(LayOutPath(CodePage(65001), c.path).has_value()) << c.name;

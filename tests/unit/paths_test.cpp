@@ -49,7 +49,8 @@ const std::string k258 = "C:\\" + std::string(255, 'd');
 const std::string k259 = "C:\\" + std::string(256, 'd');
 // 許 (B3 5C), 功 (A5 5C), 蓋 (BB 5C) in code page 950: each ends with the backslash byte.
 const std::string kXu = "\xB3\x5C";
-const std::string kDocumentsBig5 = "C:\\Users\\" + kXu + "\xA7\xD3\xA9\xFA\\" + kXu + "\xA5\x5C\xBB\x5C\xAA\xBA\xA4\xE5\xA5\xF3";
+const std::string kDocumentsBig5 =
+    "C:\\Users\\" + kXu + "\xA7\xD3\xA9\xFA\\" + kXu + "\xA5\x5C\xBB\x5C\xAA\xBA\xA4\xE5\xA5\xF3";
 // The same characters in UTF-8, where no byte of them is 0x5C: 許 is E8 A8 B1.
 const std::string kXuUtf8 = "\xE8\xA8\xB1";
 const std::string kDocumentsUtf8 =
@@ -64,16 +65,15 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, DocumentsRootTest,
     ::testing::Values(
         DocumentsCase{"WithoutBackslash", std::string("C:\\Users\\u\\Documents"), "C:\\Users\\u\\Documents\\"},
-        DocumentsCase{"ReportedWithBackslash", std::string("C:\\Users\\u\\Documents"), "C:\\Users\\u\\Documents\\",
-                      950, true},
-        DocumentsCase{"Empty", std::string(), ""},
-        DocumentsCase{"LookupFails", std::nullopt, ""},
-        DocumentsCase{"Takes259thByte", k258, k258 + "\\"},
-        DocumentsCase{"NoRoomLeft", k259, k259},
+        DocumentsCase{"ReportedWithBackslash", std::string("C:\\Users\\u\\Documents"), "C:\\Users\\u\\Documents\\", 950,
+                      true},
+        DocumentsCase{"Empty", std::string(), ""}, DocumentsCase{"LookupFails", std::nullopt, ""},
+        DocumentsCase{"Takes259thByte", k258, k258 + "\\"}, DocumentsCase{"NoRoomLeft", k259, k259},
         DocumentsCase{"FullWithBackslash", EndingWith(k259, '\\'), EndingWith(k259, '\\'), 950, true},
         DocumentsCase{"DriveRoot", std::string("D:\\"), "D:\\"},
         // A last character whose second byte is 0x5C is no backslash.
-        DocumentsCase{"Big5EndingWithXu", std::string("D:\\\xB8\xEA\xAE\xC6") + kXu, "D:\\\xB8\xEA\xAE\xC6" + kXu + "\\"},
+        DocumentsCase{"Big5EndingWithXu", std::string("D:\\\xB8\xEA\xAE\xC6") + kXu,
+                      "D:\\\xB8\xEA\xAE\xC6" + kXu + "\\"},
         DocumentsCase{"Big5ReportedWithBackslash", kDocumentsBig5, kDocumentsBig5 + "\\", 950, true},
         DocumentsCase{"GbkEndingWithCheng", std::string("C:\\\x81\x5C"), "C:\\\x81\x5C\\", 936},
         DocumentsCase{"ShiftJisEndingWithHyo", std::string("C:\\\x95\x5C"), "C:\\\x95\x5C\\", 932},
@@ -203,30 +203,40 @@ INSTANTIATE_TEST_SUITE_P(
         ChainCase{"FolderWithBackslash", {}, "C:\\a\\b\\", 1, {"C:\\a", "C:\\a\\b"}},
         ChainCase{"AllPresent", {"C:\\a\\b"}, "C:\\a\\b\\c.V77", 1, {}},
         ChainCase{"SomePresent", {"C:\\a"}, "C:\\a\\b\\c\\", 1, {"C:\\a\\b", "C:\\a\\b\\c"}},
-        ChainCase{"Empty", {}, "", 1, {}},
-        ChainCase{"Exactly260Bytes", {}, PathOfLength(260), 1, {"C:\\d"}},
+        ChainCase{"Empty", {}, "", 1, {}}, ChainCase{"Exactly260Bytes", {}, PathOfLength(260), 1, {"C:\\d"}},
         ChainCase{"Over260Bytes", {}, PathOfLength(261), 0, {}},
         // Names whose characters end with the byte 0x5C: one folder each, no
         // stray folder for a "prefix" cut inside a character.
         ChainCase{"Big5Documents", {kDocumentsBig5}, kDocumentsBig5 + "\\ZAVO\\a.V77", 1, {kDocumentsBig5 + "\\ZAVO"}},
-        ChainCase{"Big5Folders", {}, "C:\\" + kXu + "\xA5\x5C\\" + kXu + "\\f", 1,
+        ChainCase{"Big5Folders",
+                  {},
+                  "C:\\" + kXu + "\xA5\x5C\\" + kXu + "\\f",
+                  1,
                   {"C:\\" + kXu + "\xA5\x5C", "C:\\" + kXu + "\xA5\x5C\\" + kXu}},
         ChainCase{"Big5FolderEndingWithXu", {}, std::string("C:\\\xB8\xEA\xAE\xC6") + kXu, 1, {}},
         ChainCase{"GbkFolders", {}, "C:\\\x81\x5C\\\x81\x5C\\f", 1, {"C:\\\x81\x5C", "C:\\\x81\x5C\\\x81\x5C"}, 936},
-        ChainCase{"ShiftJisFolders", {}, "C:\\\x95\x5C\\\x83\x5C\\", 1, {"C:\\\x95\x5C", "C:\\\x95\x5C\\\x83\x5C"}, 932},
+        ChainCase{
+            "ShiftJisFolders", {}, "C:\\\x95\x5C\\\x83\x5C\\", 1, {"C:\\\x95\x5C", "C:\\\x95\x5C\\\x83\x5C"}, 932},
         // The same bytes in a single-byte code page: B3 is a character and 5C separates.
         ChainCase{"Cp1252SameBytes", {}, "C:\\" + kXu + "\xA5\x5C\\f", 1, {"C:\\\xB3", "C:\\\xB3\\\xA5"}, 1252},
         ChainCase{"Big5EndingWithLeadByte", {}, "C:\\a\\\xB3", 0, {}},
         ChainCase{"Exactly260BytesOfBig5", {}, "C:\\" + Big5Name(127) + "\\" + kXu, 1, {"C:\\" + Big5Name(127)}},
-        ChainCase{"Utf8Folders", {}, "C:\\" + kXuUtf8 + "\xE5\x8A\x9F\\" + kXuUtf8 + "\\f", 1,
-                  {"C:\\" + kXuUtf8 + "\xE5\x8A\x9F", "C:\\" + kXuUtf8 + "\xE5\x8A\x9F\\" + kXuUtf8}, 65001},
+        ChainCase{"Utf8Folders",
+                  {},
+                  "C:\\" + kXuUtf8 + "\xE5\x8A\x9F\\" + kXuUtf8 + "\\f",
+                  1,
+                  {"C:\\" + kXuUtf8 + "\xE5\x8A\x9F", "C:\\" + kXuUtf8 + "\xE5\x8A\x9F\\" + kXuUtf8},
+                  65001},
         ChainCase{"Utf8EndingWithCutCharacter", {}, "C:\\a\\" + kXuUtf8.substr(0, 2), 0, {}, 65001},
         ChainCase{"Exactly260BytesOfUtf8", {}, "C:\\" + Utf8Xus(85) + "\\a", 1, {"C:\\" + Utf8Xus(85)}, 65001},
         ChainCase{"Over260BytesOfUtf8", {}, "C:\\" + Utf8Xus(85) + "\\ab", 0, {}, 65001},
         ChainCase{"Over260BytesOfBig5", {}, "C:\\" + Big5Name(127) + "\\" + kXu + "x", 0, {}},
         // Nothing at or above a root is created.
         ChainCase{"Share", {"\\\\srv\\docs"}, "\\\\srv\\docs\\a\\b.V77", 1, {"\\\\srv\\docs\\a"}},
-        ChainCase{"Big5Share", {"\\\\" + kXu + "\\" + kXu}, "\\\\" + kXu + "\\" + kXu + "\\" + kXu + "\\", 1,
+        ChainCase{"Big5Share",
+                  {"\\\\" + kXu + "\\" + kXu},
+                  "\\\\" + kXu + "\\" + kXu + "\\" + kXu + "\\",
+                  1,
                   {"\\\\" + kXu + "\\" + kXu + "\\" + kXu}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -318,7 +328,9 @@ TEST(PrepareRecordFolderStep, ReportsAnUnusableDocumentsFolder) {
         {"a Thai name in code page 950",
          [](platform::fake::FakePlatform& f) { f.SetPersonalFolderName(u"C:\\Users\\\u0E44\u0E17\u0E22"); }},
         {"code page unknown",
-         [](platform::fake::FakePlatform& f) { f.InjectFault(Fault{Op::GetAnsiCodePage, 1, 87, true}); }},
+         [](platform::fake::FakePlatform& f) {
+             f.InjectFault(Fault{Op::GetAnsiCodePage, 1, 87, true});
+         }},
         {"no name in UTF-8",
          [](platform::fake::FakePlatform& f) {
              f.SetAnsiCodePage(65001);

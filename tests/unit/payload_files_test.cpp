@@ -25,9 +25,7 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
            std::uint32_t{b.at(at + 3)} << 24;
 }
 
-std::uint16_t U16(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8);
-}
+std::uint16_t U16(const Bytes& b, std::size_t at) { return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8); }
 
 std::string Text(const Bytes& b, std::size_t at, std::size_t size) {
     return std::string(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + size));

@@ -21,7 +21,10 @@ std::uint32_t Le32(const std::uint8_t* bytes, std::size_t at) {
 TEST(PayloadLookup, GivesTheResourceBytesAndSize) {
     ScopedFakeOs os;
     test_scene::AddPayload(*os);
-    struct Item { std::uint16_t id; std::uint32_t size; };
+    struct Item {
+        std::uint16_t id;
+        std::uint32_t size;
+    };
     for (const Item item : {Item{kPayloadBaseRecord, 383}, Item{kPayloadExpansionRecord, 387},
                             Item{kPayloadFaceL, 262200}, Item{kPayloadFaceM, 65592}, Item{kPayloadFaceS, 16440}}) {
         const std::uint8_t* bytes = LoadPayload(item.id);

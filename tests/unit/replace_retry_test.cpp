@@ -122,10 +122,8 @@ struct StepCase {
 std::ostream& operator<<(std::ostream& out, const StepCase& c) { return out << c.name; }
 
 const StepCase kStepCases[] = {
-    {"ArchiveLHeldBriefly", 0, 2, {}, 6},
-    {"ArchiveMHeldForGood", 1, kAlways, {205}, 4},
-    {"ArchiveSHeldForGood", 2, kAlways, {206}, 5},
-    {"RecordHeldBriefly", -1, 3, {}, 1},
+    {"ArchiveLHeldBriefly", 0, 2, {}, 6},          {"ArchiveMHeldForGood", 1, kAlways, {205}, 4},
+    {"ArchiveSHeldForGood", 2, kAlways, {206}, 5}, {"RecordHeldBriefly", -1, 3, {}, 1},
     {"RecordHeldForGood", -1, kAlways, {302}, 0},
 };
 
@@ -167,8 +165,8 @@ TEST_P(CommitRetryTest, BriefHoldSucceedsAndLastingHoldReportsTheCommitCode) {
         // The earlier archives' moves come first, one each.
         const int failures = c.failures == kAlways ? kHeldFileAttempts : c.failures;
         for (int nth = 1; nth <= failures; ++nth) {
-            os->InjectFault(Fault{Op::MoveFileEx, static_cast<std::uint64_t>(c.archive + nth),
-                                  win::kErrorSharingViolation, false});
+            os->InjectFault(
+                Fault{Op::MoveFileEx, static_cast<std::uint64_t>(c.archive + nth), win::kErrorSharingViolation, false});
         }
         result = PatchFaceArchivesStep(job);
     }
@@ -269,10 +267,10 @@ const CopyHoldCase kCopyHoldCases[] = {
     {"StagingLeftoverCopyReadLongerThanTheAttempts", CopyStep::kStaging, Held::kLeftoverCopy, kRead,
      win::kFileShareRead, kHeldFileAttempts, kHeldFileAttempts, false},
     {"PatchSourceOpenedSharingNothingTwice", CopyStep::kPatch, Held::kSource, kRead, 0, 2, 3, true},
-    {"PatchSourceReadSharingReadingIsNoHold", CopyStep::kPatch, Held::kSource, kRead, win::kFileShareRead, kAlways,
-     1, true},
-    {"PatchSourceOpenedSharingNothingForGood", CopyStep::kPatch, Held::kSource, kRead, 0, kAlways,
-     kHeldFileAttempts, false},
+    {"PatchSourceReadSharingReadingIsNoHold", CopyStep::kPatch, Held::kSource, kRead, win::kFileShareRead, kAlways, 1,
+     true},
+    {"PatchSourceOpenedSharingNothingForGood", CopyStep::kPatch, Held::kSource, kRead, 0, kAlways, kHeldFileAttempts,
+     false},
     {"PatchLeftoverCopyReadUntilTheLastAttempt", CopyStep::kPatch, Held::kLeftoverCopy, kRead, win::kFileShareRead,
      kHeldFileAttempts - 1, kHeldFileAttempts, true},
     {"PatchLeftoverCopyReadForGood", CopyStep::kPatch, Held::kLeftoverCopy, kRead, 0, kAlways, kHeldFileAttempts,

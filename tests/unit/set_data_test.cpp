@@ -385,18 +385,17 @@ TEST_P(SetDataHolderTest, WaitsForABriefHolderAndFailsBesideALastingOne) {
     EXPECT_EQ(Errors(dialog), Codes{});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SetDataHolderTest,
-    ::testing::Values(
-        HolderCase{"reader sharing everything, one attempt", win::kGenericRead, kShareAll, 1,
-                   SetDataFlagResult::kWalked, 2},
-        HolderCase{"reader sharing everything, until the last attempt", win::kGenericRead, kShareAll, 4,
-                   SetDataFlagResult::kWalked, 5},
-        HolderCase{"reader sharing everything, longer than the attempts", win::kGenericRead, kShareAll, 5,
-                   SetDataFlagResult::kFailed, 5},
-        HolderCase{"reader sharing everything, for good", win::kGenericRead, kShareAll, kHeldForGood,
-                   SetDataFlagResult::kFailed, 5},
-        HolderCase{"writer sharing nothing, for good", win::kGenericRead | win::kGenericWrite, 0, kHeldForGood,
-                   SetDataFlagResult::kFailed, 5}));
+INSTANTIATE_TEST_SUITE_P(Cases, SetDataHolderTest,
+                         ::testing::Values(HolderCase{"reader sharing everything, one attempt", win::kGenericRead,
+                                                      kShareAll, 1, SetDataFlagResult::kWalked, 2},
+                                           HolderCase{"reader sharing everything, until the last attempt",
+                                                      win::kGenericRead, kShareAll, 4, SetDataFlagResult::kWalked, 5},
+                                           HolderCase{"reader sharing everything, longer than the attempts",
+                                                      win::kGenericRead, kShareAll, 5, SetDataFlagResult::kFailed, 5},
+                                           HolderCase{"reader sharing everything, for good", win::kGenericRead,
+                                                      kShareAll, kHeldForGood, SetDataFlagResult::kFailed, 5},
+                                           HolderCase{"writer sharing nothing, for good",
+                                                      win::kGenericRead | win::kGenericWrite, 0, kHeldForGood,
+                                                      SetDataFlagResult::kFailed, 5}));
 
 }  // namespace

@@ -19,9 +19,7 @@ using install_step_fixture::StepCount;
 using platform::fake::Op;
 
 std::string Target(int index) { return test_scene::InDocuments(FaceArchivePaths[index]); }
-std::string Source(int index) {
-    return test_scene::DefaultInstallDir(Edition::Base) + FaceArchiveSourcePaths[index];
-}
+std::string Source(int index) { return test_scene::DefaultInstallDir(Edition::Base) + FaceArchiveSourcePaths[index]; }
 const std::vector<std::uint8_t> kUsersOwnArchive = {'o', 'w', 'n'};
 
 class StagingTest : public ::testing::Test {

@@ -15,7 +15,8 @@
 
 namespace whole_run {
 
-const char kBig5DocumentsFolder[] = "C:\\Users\\\xB3\x5C\xA7\xD3\xA9\xFA\\\xB3\x5C\xA5\x5C\xBB\x5C\xAA\xBA\xA4\xE5\xA5\xF3";
+const char kBig5DocumentsFolder[] =
+    "C:\\Users\\\xB3\x5C\xA7\xD3\xA9\xFA\\\xB3\x5C\xA5\x5C\xBB\x5C\xAA\xBA\xA4\xE5\xA5\xF3";
 
 namespace {
 
@@ -175,30 +176,46 @@ std::string WhatWasAwaited(const FakePlatform& fake) {
 
 const char* ScenarioName(Scenario scenario) {
     switch (scenario) {
-    case Scenario::kBaseFresh: return "base edition, fresh documents";
-    case Scenario::kBaseRerunReadOnly: return "base edition, re-run over read-only archives";
-    case Scenario::kExpansionWithSetData: return "expansion edition, set-data file, read-only base record";
-    case Scenario::kBaseFreshBig5Documents: return "base edition, fresh documents folder with a Big5 name";
+    case Scenario::kBaseFresh:
+        return "base edition, fresh documents";
+    case Scenario::kBaseRerunReadOnly:
+        return "base edition, re-run over read-only archives";
+    case Scenario::kExpansionWithSetData:
+        return "expansion edition, set-data file, read-only base record";
+    case Scenario::kBaseFreshBig5Documents:
+        return "base edition, fresh documents folder with a Big5 name";
     }
     return "?";
 }
 
 std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info) {
     switch (info.param) {
-    case Scenario::kBaseFresh: return "BaseFresh";
-    case Scenario::kBaseRerunReadOnly: return "BaseRerunReadOnly";
-    case Scenario::kExpansionWithSetData: return "ExpansionWithSetData";
-    case Scenario::kBaseFreshBig5Documents: return "BaseFreshBig5Documents";
+    case Scenario::kBaseFresh:
+        return "BaseFresh";
+    case Scenario::kBaseRerunReadOnly:
+        return "BaseRerunReadOnly";
+    case Scenario::kExpansionWithSetData:
+        return "ExpansionWithSetData";
+    case Scenario::kBaseFreshBig5Documents:
+        return "BaseFreshBig5Documents";
     }
     return "Unknown";
 }
 
 void BuildScene(FakePlatform& fake, Scenario scenario, FaceScale scale) {
     switch (scenario) {
-    case Scenario::kBaseFresh: BuildBaseFresh(fake, scale); break;
-    case Scenario::kBaseRerunReadOnly: BuildBaseRerun(fake, scale); break;
-    case Scenario::kExpansionWithSetData: BuildExpansion(fake, scale); break;
-    case Scenario::kBaseFreshBig5Documents: BuildBaseFreshBig5(fake, scale); break;
+    case Scenario::kBaseFresh:
+        BuildBaseFresh(fake, scale);
+        break;
+    case Scenario::kBaseRerunReadOnly:
+        BuildBaseRerun(fake, scale);
+        break;
+    case Scenario::kExpansionWithSetData:
+        BuildExpansion(fake, scale);
+        break;
+    case Scenario::kBaseFreshBig5Documents:
+        BuildBaseFreshBig5(fake, scale);
+        break;
     }
 }
 
@@ -232,8 +249,7 @@ Disk StagedArchives(Scenario scenario, FaceScale scale) {
     return staged;
 }
 
-std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged,
-                                          const Disk& now) {
+std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged, const Disk& now) {
     std::vector<std::string> paths;
     std::map<std::string, bool> every;
     for (const Disk* disk : {&before, &after, &now}) {

@@ -17,10 +17,10 @@
 namespace whole_run {
 
 enum class Scenario {
-    kBaseFresh,            // base edition, no game folder under the documents yet
-    kBaseRerunReadOnly,    // base edition, over what a first run left (read-only)
-    kExpansionWithSetData, // expansion, the player's own writable archives,
-                           // a set-data file and a read-only base record
+    kBaseFresh,               // base edition, no game folder under the documents yet
+    kBaseRerunReadOnly,       // base edition, over what a first run left (read-only)
+    kExpansionWithSetData,    // expansion, the player's own writable archives,
+                              // a set-data file and a read-only base record
     kBaseFreshBig5Documents,  // as kBaseFresh, with the documents folder
                               // C:\Users\許志明\許功蓋的文件 (names whose
                               // characters end with the byte 0x5C)
@@ -28,8 +28,7 @@ enum class Scenario {
 const char* ScenarioName(Scenario scenario);
 // The scenario as a test name suffix (letters only, as GoogleTest wants).
 std::string ScenarioTestName(const ::testing::TestParamInfo<Scenario>& info);
-constexpr Scenario kScenarios[] = {Scenario::kBaseFresh, Scenario::kBaseRerunReadOnly,
-                                   Scenario::kExpansionWithSetData};
+constexpr Scenario kScenarios[] = {Scenario::kBaseFresh, Scenario::kBaseRerunReadOnly, Scenario::kExpansionWithSetData};
 
 // Registry, game folder, payload and documents for `scenario`, with face
 // images (and the archives' blocks for them) of `scale`.
@@ -57,8 +56,7 @@ Disk StagedArchives(Scenario scenario, test_scene::FaceScale scale = test_scene:
 // Paths of game data whose content is none of `before`, `after` or (for the
 // paths it holds) `staged`, and entries outside the game's documents folder
 // that differ from `before`.
-std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged,
-                                          const Disk& now);
+std::vector<std::string> TornOrStrayFiles(const Disk& before, const Disk& after, const Disk& staged, const Disk& now);
 
 // How a run ended as the player saw it: the completion box, or the numbered
 // failure box of one code.

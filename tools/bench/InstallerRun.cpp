@@ -171,7 +171,8 @@ int RunInstaller(const char* exePath, const char* pictureDir) {
     double dialogVisibleMs = -1;
     SIZE_T peak = 0;
     while (!HasEnded(installer, kPollMs) && NowMs() - startMs < kHangGuardMs) {
-        if (dialogVisibleMs < 0 && driver::FindProgressDialog(std::set<DWORD>{installer.processId})) dialogVisibleMs = NowMs() - startMs;
+        if (dialogVisibleMs < 0 && driver::FindProgressDialog(std::set<DWORD>{installer.processId}))
+            dialogVisibleMs = NowMs() - startMs;
         HWND box = driver::FindMessageBox(std::set<DWORD>{installer.processId});
         if (!box) continue;
         BoxSeen seen;
@@ -184,7 +185,8 @@ int RunInstaller(const char* exePath, const char* pictureDir) {
         if (pictureDir) {
             Sleep(kSettleMs);
             const std::string name = "box-" + std::to_string(boxes.size() + 1);
-            std::printf("picture_%s=%d\n", name.c_str(), SaveWindowPicture(box, PicturePath(pictureDir, name).c_str()) ? 1 : 0);
+            std::printf("picture_%s=%d\n", name.c_str(),
+                        SaveWindowPicture(box, PicturePath(pictureDir, name).c_str()) ? 1 : 0);
         }
         PressOkAndWaitUntilGone(box);
         seen.upMs = NowMs() - seenAt;

@@ -37,8 +37,8 @@ struct PayloadFile {
     const char* name;
 };
 constexpr PayloadFile kPayloadFiles[] = {
-    {kPayloadBaseRecord, "record_base.bin"},  {kPayloadExpansionRecord, "record_expansion.bin"},
-    {kPayloadFaceL, "face_l.bin"},            {kPayloadFaceM, "face_m.bin"},
+    {kPayloadBaseRecord, "record_base.bin"}, {kPayloadExpansionRecord, "record_expansion.bin"},
+    {kPayloadFaceL, "face_l.bin"},           {kPayloadFaceM, "face_m.bin"},
     {kPayloadFaceS, "face_s.bin"},
 };
 

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         return bench::RunInstaller(argv[2], argc == 4 ? argv[3] : nullptr);
     }
     if (command == "time-program" && argc == 3) return bench::RunSelf(argv[2]);
-    std::fprintf(stderr, "usage: bench_runner durable-floor PAUSE_MS SOURCE_DIR TARGET_DIR NAME... | "
-                         "run-installer PROGRAM.exe [PICTURE_DIR] | time-program ARGUMENTS\n");
+    std::fprintf(stderr,
+                 "usage: bench_runner durable-floor PAUSE_MS SOURCE_DIR TARGET_DIR NAME... | "
+                 "run-installer PROGRAM.exe [PICTURE_DIR] | time-program ARGUMENTS\n");
     return 2;
 }

@@ -78,11 +78,11 @@ void DrawArmour(Canvas& c) {
     }
     // Shoulder guards, rimmed in gold.
     c.AddPair(MakeTiltedEllipse({34, 222}, 42, 28, {3, 2}, Solid(kGold)));
-    const auto guards = c.AddPair(MakeTiltedEllipse({34, 222}, 38, 24, {3, 2},
-                                                    Gradient(kArmourLight, {30, 200}, kArmourDeep, {40, 246})));
+    const auto guards = c.AddPair(
+        MakeTiltedEllipse({34, 222}, 38, 24, {3, 2}, Gradient(kArmourLight, {30, 200}, kArmourDeep, {40, 246})));
     for (double offset : {-8.0, 4.0, 16.0}) {
-        const Shape lace = MakeStroke(Path().MoveTo(6, 200 + offset).LineTo(66, 240 + offset), 2.4, 2.4,
-                                      Solid(kGoldDeep));
+        const Shape lace =
+            MakeStroke(Path().MoveTo(6, 200 + offset).LineTo(66, 240 + offset), 2.4, 2.4, Solid(kGoldDeep));
         c.Add(lace, guards.first);
         c.Add(Mirrored(lace), guards.second);
     }
@@ -99,15 +99,11 @@ void DrawNeckAndThroatGuard(Canvas& c) {
 
 // The helmet's neck guard hangs behind the head, so it is drawn before the face.
 void DrawNeckGuard(Canvas& c) {
-    const int guard = c.Add(MakeFill(Path()
-                                         .MoveTo(74, 92)
-                                         .QuadTo(50, 140, 34, 184)
-                                         .QuadTo(128, 200, 222, 184)
-                                         .QuadTo(206, 140, 182, 92),
-                                     Gradient(kIron, {128, 92}, kIronDeep, {128, 190})));
+    const int guard = c.Add(
+        MakeFill(Path().MoveTo(74, 92).QuadTo(50, 140, 34, 184).QuadTo(128, 200, 222, 184).QuadTo(206, 140, 182, 92),
+                 Gradient(kIron, {128, 92}, kIronDeep, {128, 190})));
     for (double y : {118.0, 142.0, 166.0}) {
-        c.Add(MakeStroke(Path().MoveTo(30, y + 4).QuadTo(128, y + 22, 226, y + 4), 2.5, 2.5, Solid(kIronLight)),
-              guard);
+        c.Add(MakeStroke(Path().MoveTo(30, y + 4).QuadTo(128, y + 22, 226, y + 4), 2.5, 2.5, Solid(kIronLight)), guard);
     }
 }
 
@@ -123,8 +119,7 @@ int DrawFace(Canvas& c) {
     // Shadow under the cheekbones and beside the nose.
     c.AddPair(MakeTiltedEllipse({80, 146}, 12, 44, {1, -6}, Solid(kSkinShade)), face);
     c.AddPair(MakeTiltedEllipse({96, 160}, 13, 26, {1, -3}, Solid(kSkin)), face);
-    c.Add(MakeFill(Path().MoveTo(128, 126).QuadTo(121, 142, 118, 152).QuadTo(124, 156, 128, 154),
-                   Solid(kSkinShade)),
+    c.Add(MakeFill(Path().MoveTo(128, 126).QuadTo(121, 142, 118, 152).QuadTo(124, 156, 128, 154), Solid(kSkinShade)),
           face);
     return face;
 }
@@ -151,12 +146,9 @@ void DrawNoseAndMouth(Canvas& c) {
 
 void DrawBeard(Canvas& c) {
     // Pointed beard under the chin and a drooping moustache.
-    c.Add(MakeFill(Path()
-                       .MoveTo(108, 182)
-                       .QuadTo(128, 190, 148, 182)
-                       .QuadTo(146, 204, 128, 220)
-                       .QuadTo(110, 204, 108, 182),
-                   Gradient(kHair, {128, 182}, kHairGrey, {128, 220})));
+    c.Add(MakeFill(
+        Path().MoveTo(108, 182).QuadTo(128, 190, 148, 182).QuadTo(146, 204, 128, 220).QuadTo(110, 204, 108, 182),
+        Gradient(kHair, {128, 182}, kHairGrey, {128, 220})));
     c.AddPair(MakeStroke(Path().MoveTo(127, 162).QuadTo(108, 160, 98, 186), 6.5, 1.5, Solid(kHair)));
     c.AddPair(MakeStroke(Path().MoveTo(88, 150).QuadTo(92, 172, 108, 184), 2, 4, Solid(kHair)));
 }
@@ -165,8 +157,7 @@ void DrawHelmet(Canvas& c) {
     const int bowl = c.Add(MakeFill(Path().MoveTo(70, 104).QuadTo(70, 34, 128, 32).QuadTo(186, 34, 186, 104),
                                     Gradient(kIronLight, {110, 40}, kIronDeep, {140, 104})));
     for (double x : {88.0, 108.0, 128.0, 148.0, 168.0}) {
-        c.Add(MakeStroke(Path().MoveTo(128, 30).QuadTo(x + (x - 128) * 0.3, 50, x, 104), 1.6, 2.4,
-                         Solid(kIronDeep)),
+        c.Add(MakeStroke(Path().MoveTo(128, 30).QuadTo(x + (x - 128) * 0.3, 50, x, 104), 1.6, 2.4, Solid(kIronDeep)),
               bowl);
     }
     // Turned-back flaps beside the brim.

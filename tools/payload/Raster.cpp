@@ -1,7 +1,5 @@
 #include "Raster.h"
 
-
-
 namespace payload {
 
 namespace {
@@ -20,9 +18,7 @@ int TopmostAt(const std::vector<Shape>& shapes, Point p) {
     return -1;
 }
 
-std::uint8_t Average(long sum, int count) {
-    return static_cast<std::uint8_t>((sum + count / 2) / count);
-}
+std::uint8_t Average(long sum, int count) { return static_cast<std::uint8_t>((sum + count / 2) / count); }
 
 }  // namespace
 

@@ -104,17 +104,17 @@ Path& Path::CubicTo(double c1x, double c1y, double c2x, double c2y, double x, do
 bool Shape::Contains(Point p) const {
     if (!bounds.Contains(p)) return false;
     switch (kind) {
-        case ShapeKind::Ellipse: {
-            const double dx = p.x - centre.x;
-            const double dy = p.y - centre.y;
-            const double u = (dx * axis.x + dy * axis.y) / rx;
-            const double v = (-dx * axis.y + dy * axis.x) / ry;
-            return u * u + v * v <= 1;
-        }
-        case ShapeKind::Polygon:
-            return InsidePolygon(points, p);
-        case ShapeKind::Stroke:
-            return InsideStroke(*this, p);
+    case ShapeKind::Ellipse: {
+        const double dx = p.x - centre.x;
+        const double dy = p.y - centre.y;
+        const double u = (dx * axis.x + dy * axis.y) / rx;
+        const double v = (-dx * axis.y + dy * axis.x) / ry;
+        return u * u + v * v <= 1;
+    }
+    case ShapeKind::Polygon:
+        return InsidePolygon(points, p);
+    case ShapeKind::Stroke:
+        return InsideStroke(*this, p);
     }
     return false;
 }

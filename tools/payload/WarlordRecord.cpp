@@ -41,8 +41,8 @@ struct TextField {
 };
 
 std::string CheckAbilities(const Warlord& w) {
-    const std::uint8_t values[] = {w.leadership, w.valour, w.intellect, w.administration,
-                                   w.charisma, w.ambition, w.honour};
+    const std::uint8_t values[] = {w.leadership, w.valour,   w.intellect, w.administration,
+                                   w.charisma,   w.ambition, w.honour};
     for (std::uint8_t value : values) {
         if (value < 1 || value > 100) return "an ability lies outside 1..100";
     }
@@ -51,11 +51,8 @@ std::string CheckAbilities(const Warlord& w) {
 
 std::string PutTexts(Bytes& out, const Warlord& w) {
     const TextField fields[] = {
-        {52, 12, &w.familyName, true},
-        {64, 12, &w.givenName, true},
-        {76, 16, &w.familyReading, false},
-        {92, 16, &w.givenReading, false},
-        {132, 240, &w.biography, true},
+        {52, 12, &w.familyName, true},    {64, 12, &w.givenName, true},   {76, 16, &w.familyReading, false},
+        {92, 16, &w.givenReading, false}, {132, 240, &w.biography, true},
     };
     for (const TextField& field : fields) {
         std::optional<std::string> text = *field.utf8;
@@ -73,8 +70,8 @@ void PutNumbers(Bytes& out, const Warlord& w) {
     PutU32(out, 40, w.sex);
     PutI32(out, 44, w.birthYear);
     PutI32(out, 48, w.deathYear);
-    const std::uint8_t ratings[] = {w.leadership, w.valour, w.intellect, w.administration,
-                                    w.charisma, w.ambition, w.honour, w.temperament};
+    const std::uint8_t ratings[] = {w.leadership, w.valour,   w.intellect, w.administration,
+                                    w.charisma,   w.ambition, w.honour,    w.temperament};
     for (std::size_t i = 0; i < sizeof ratings; ++i) out.at(108 + i) = ratings[i];
     PutI32(out, 116, w.firstAppearanceYear);
     PutI32(out, 120, w.homeProvince);

@@ -29,10 +29,10 @@ struct Warlord {
     std::uint8_t temperament;  // 0 calm, 1 steady, 2 bold, 3 reckless
     std::int32_t firstAppearanceYear;
     std::int32_t homeProvince;
-    std::int32_t clan;           // -1: serves no clan at the start
-    std::int32_t relative;       // warlord number of a relative, -1 for none
+    std::int32_t clan;      // -1: serves no clan at the start
+    std::int32_t relative;  // warlord number of a relative, -1 for none
     std::string biography;
-    std::int32_t number;         // ties the record to the scenario set-data file
+    std::int32_t number;          // ties the record to the scenario set-data file
     std::uint32_t specialSkills;  // bit set
 };
 

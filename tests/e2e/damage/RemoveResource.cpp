@@ -47,7 +47,8 @@ BOOL CALLBACK OnLanguage(HMODULE module, LPCSTR type, LPCSTR name, WORD language
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     if (bytes == nullptr) return FALSE;
-    listing->kept.push_back({Keep(type), Keep(name), language, std::vector<char>(bytes, bytes + SizeofResource(module, found))});
+    listing->kept.push_back(
+        {Keep(type), Keep(name), language, std::vector<char>(bytes, bytes + SizeofResource(module, found))});
     return TRUE;
 }
 

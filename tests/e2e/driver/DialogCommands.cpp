@@ -58,8 +58,7 @@ void ReportCentring(HWND dialog) {
 // The window that find() returns, waited for while the installer runs; when
 // it does not come, reports why under `key` and returns nothing.
 template <typename Find>
-HWND AwaitWindow(const Installer& installer, const Deadline& deadline, const char* key, const char* what,
-                 Find find) {
+HWND AwaitWindow(const Installer& installer, const Deadline& deadline, const char* key, const char* what, Find find) {
     HWND found = nullptr;
     const WaitEnd end = WaitWhileRunning(find, installer.watched, deadline, found);
     if (end == WaitEnd::Found) return found;
@@ -90,8 +89,8 @@ int WaitDialog(const Installer& installer, double timeoutSeconds) {
 
 int WaitBox(const Installer& installer, double timeoutSeconds) {
     const Deadline deadline(timeoutSeconds);
-    HWND box = AwaitWindow(installer, deadline, "box", "a message box",
-                           [&] { return FindMessageBox(installer.Processes()); });
+    HWND box =
+        AwaitWindow(installer, deadline, "box", "a message box", [&] { return FindMessageBox(installer.Processes()); });
     if (!box) return 2;
     HWND owner = GetWindow(box, GW_OWNER);
     HWND dialog = FindProgressDialog(installer.Processes());
@@ -119,15 +118,16 @@ int PressOk(const Installer& installer, double timeoutSeconds) {
     auto goneAfterPress = [&]() -> HWND {
         if (!IsWindow(box) || !IsWindowVisible(box)) return box;
         if (GetTickCount64() >= nextPress) {
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
             nextPress = GetTickCount64() + kRepressMs;
         }
         return nullptr;
     };
     HWND gone = nullptr;
     if (WaitWhileRunning(goneAfterPress, installer.watched, deadline, gone) == WaitEnd::TimedOut) {
-        ReportUnfinishedWait("pressed", WaitEnd::TimedOut, "the box to close after OK", deadline,
-                             installer.watched, installer.Processes());
+        ReportUnfinishedWait("pressed", WaitEnd::TimedOut, "the box to close after OK", deadline, installer.watched,
+                             installer.Processes());
         return 2;
     }
     Line("pressed", "1");

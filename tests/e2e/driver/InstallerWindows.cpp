@@ -62,9 +62,7 @@ bool IsProgressDialog(HWND dialog) {
     return GetDlgItem(dialog, 1000) != nullptr && GetDlgItem(dialog, 1001) != nullptr;
 }
 
-bool IsMessageBox(HWND dialog) {
-    return GetDlgItem(dialog, 0xFFFF) != nullptr && GetDlgItem(dialog, IDOK) != nullptr;
-}
+bool IsMessageBox(HWND dialog) { return GetDlgItem(dialog, 0xFFFF) != nullptr && GetDlgItem(dialog, IDOK) != nullptr; }
 
 HWND FindProgressDialog(const std::set<DWORD>& processes) {
     for (HWND dialog : VisibleDialogsOf(processes)) {

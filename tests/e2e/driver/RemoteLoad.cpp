@@ -25,8 +25,8 @@ FARPROC RemoteKernelFunction(HANDLE process, const char* function) {
     if (local == nullptr) return nullptr;
     std::vector<HMODULE> modules(1024);
     DWORD needed = 0;
-    if (!EnumProcessModulesEx(process, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
-                                 &needed, LIST_MODULES_ALL)) {
+    if (!EnumProcessModulesEx(process, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed,
+                              LIST_MODULES_ALL)) {
         return nullptr;
     }
     modules.resize(needed / sizeof(HMODULE));
@@ -47,9 +47,9 @@ int LoadInProcess(const WatchedProcess& watched, const char* name, double timeou
         Line("remote_load_error", "no process to load in (--pid)");
         return 1;
     }
-    UniqueHandle process(OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
-                                         PROCESS_VM_WRITE | PROCESS_VM_READ,
-                                     FALSE, watched.Id()));
+    UniqueHandle process(OpenProcess(
+        PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
+        FALSE, watched.Id()));
     if (!process) {
         Line("remote_load_error", "OpenProcess " + std::to_string(GetLastError()));
         return 1;

@@ -117,11 +117,11 @@ int RegSet(int count, char** arguments) {
             Line("reg_set", std::string("bad-name ") + arguments[i + 1]);
             return 1;
         }
-        const LONG set = !key.get() ? ERROR_INVALID_HANDLE
-                         : wide     ? RegSetValueExW(key.get(), wideName, 0, regType, bytes.data(),
-                                                     static_cast<DWORD>(bytes.size()))
-                                    : RegSetValueExA(key.get(), arguments[i + 1], 0, regType, bytes.data(),
-                                                     static_cast<DWORD>(bytes.size()));
+        const LONG set =
+            !key.get() ? ERROR_INVALID_HANDLE
+            : wide     ? RegSetValueExW(key.get(), wideName, 0, regType, bytes.data(), static_cast<DWORD>(bytes.size()))
+                       : RegSetValueExA(key.get(), arguments[i + 1], 0, regType, bytes.data(),
+                                        static_cast<DWORD>(bytes.size()));
         if (set != ERROR_SUCCESS) {
             Line("reg_set", std::string("failed ") + arguments[i]);
             return 2;
@@ -149,8 +149,8 @@ int SetFileTimeUtc(const char* path, const char* dateTime) {
         Line("set_file_time", "bad-date");
         return 1;
     }
-    HANDLE opened = CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE opened = CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         Line("set_file_time", "open-failed");
         return 2;

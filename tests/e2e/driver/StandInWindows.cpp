@@ -20,8 +20,8 @@ bool RegisterPlainClass(const char* name) {
 }
 
 HWND CreatePlain(const char* className, DWORD style, HWND owner, int x) {
-    return CreateWindowExA(0, className, className, style, x, 100, 300, 200, owner, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, className, className, style, x, 100, 300, 200, owner, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
 }
 
 const char* RoleOf(HWND window, HWND main) {
@@ -78,15 +78,17 @@ int WindowState(const std::string& windowClass, double timeoutSeconds, const std
     // window's thread as posted requests: wait until they have been handled.
     auto iconic = [&] { return std::string(IsIconic(main) ? "1" : "0"); };
     auto foreground = [&] { return std::string(RoleOf(GetForegroundWindow(), main)); };
-    const bool settled = WaitFor([&] {
-        const bool now = (untilIconic.empty() || iconic() == untilIconic) &&
-                         (untilForeground.empty() || foreground() == untilForeground);
-        return now ? main : nullptr;
-    }, timeoutSeconds) != nullptr;
+    const bool settled = WaitFor(
+                             [&] {
+                                 const bool now = (untilIconic.empty() || iconic() == untilIconic) &&
+                                                  (untilForeground.empty() || foreground() == untilForeground);
+                                 return now ? main : nullptr;
+                             },
+                             timeoutSeconds) != nullptr;
     Line("window", settled ? "found" : "unsettled");
     if (!settled) {
-        Line("waited_for", "the window " + windowClass + " to become iconic=" + untilIconic +
-                               " foreground=" + untilForeground);
+        Line("waited_for",
+             "the window " + windowClass + " to become iconic=" + untilIconic + " foreground=" + untilForeground);
         Line("waited_s", static_cast<long long>(timeoutSeconds));
     }
     Line("iconic", iconic());

@@ -31,8 +31,8 @@ std::optional<std::string> ItemText(HWND dialog, int id, const Deadline& deadlin
     char text[1024] = {};
     const auto length = Send(item, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), deadline);
     if (!length) return std::nullopt;
-    return std::string(text, static_cast<std::size_t>(*length) < sizeof text ? static_cast<std::size_t>(*length)
-                                                                               : sizeof text - 1);
+    return std::string(
+        text, static_cast<std::size_t>(*length) < sizeof text ? static_cast<std::size_t>(*length) : sizeof text - 1);
 }
 
 }  // namespace driver
