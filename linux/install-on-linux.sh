@@ -48,17 +48,23 @@ EXIT_STEAM_FILE = 15
 OUTCOMES = (
     ("0", "installed"),
     ("101", "the game is not installed (no installation folder in the registry)"),
-    ("102", "a face archive could not be copied from the game's folder (also when another program held "
-            "the game's archive or the copy longer than the retries)"),
+    ("102", "a face archive could not be copied from the game's folder: it is missing or cannot be read, the "
+            "disk is full, or another program held the game's archive or the copy longer than the retries"),
     ("103, 104", "the base edition (103) or the expansion (104) is not updated far enough"),
     ("105", "the documents folder cannot be found (at the start, or when the expansion's set-data file is "
             "looked for), or its name cannot be written in the system's code page or is longer than 259 "
             "bytes in it"),
-    ("106", "Windows or a security program refused to let the installer write into the documents folder"),
-    ("107", "a file the installer needs in the documents folder is online-only and its cloud copy cannot "
-            "be had"),
-    ("108", "the installer was started with \"Run as administrator\" as another account (start it normally)"),
-    ("109", "a file stands where a folder the installer needs must be"),
+    ("106", "Windows or a security program (Controlled folder access, an antivirus program's ransomware or "
+            "folder shield, the folder's permissions) refused a write into the documents folder (making a "
+            "folder, creating, opening for writing, copying to or replacing a file) after the retries"),
+    ("107", "a file the installer needs under the documents folder (a face archive, the set-data file) is "
+            "kept online only by a cloud sync client, and its data cannot be had (the client closed, paused "
+            "or offline)"),
+    ("108", "the installer runs elevated as a user other than the one signed in to the desktop (\"Run as "
+            "administrator\" from a standard account); told before the registry is read or anything is "
+            "written"),
+    ("109", "a file stands where a folder the installer needs must be (ZAVO, Vantaris77 Tc, EDIT, "
+            "EDIT\\BUSHOU or GRP under the documents folder); told before anything is made"),
     ("201-203", "the large, medium or small face archive could not be patched"),
     ("204-206", "the large, medium or small face archive could not be replaced"),
     ("301, 302", "the record file could not be written or moved into place"),

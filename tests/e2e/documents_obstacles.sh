@@ -35,7 +35,6 @@ fail_run() { # code bar_pos specific-text [boxes-before...]
   expect_box "addonwarlord1 的安裝失敗($code)"
   press_ok
   expect_exit "$installer_pid" "the installer" "$code"
-  expect_no_installer_windows
 }
 
 expect_base_installed() {
