@@ -22,21 +22,6 @@ readonly base_info="將安裝碧潮紀行 本體專用資料。"
 readonly base_record="EDIT/BUSHOU/addonwarlord1.77B"
 readonly archives=(GRP/EDIT_KAO_L.V77 GRP/EDIT_KAO_M.V77 GRP/EDIT_KAO_S.V77)
 
-# The two failure boxes after the boxes before them, the bar, the status.
-fail_run() { # code bar_pos specific-text [boxes-before...]
-  local code="$1" bar_pos="$2" specific="$3" box
-  shift 3
-  start_installer
-  expect_progress_dialog
-  for box in "$@"; do expect_box "$box"; press_ok; done
-  expect_box "$specific"
-  expect dialog_bar_pos "$bar_pos"
-  press_ok
-  expect_box "addonwarlord1 的安裝失敗($code)"
-  press_ok
-  expect_exit "$installer_pid" "the installer" "$code"
-}
-
 expect_base_installed() {
   local size
   for size in L M S; do expect_patched_archive "$size"; done

@@ -21,22 +21,6 @@ readonly record_failed="無法建立武將資料"
 readonly base_info="將安裝碧潮紀行 本體專用資料。"
 readonly base_record="EDIT/BUSHOU/addonwarlord1.77B"
 
-# Runs the installer to its failure: the boxes before the failure (answered),
-# then the specific and the generic failure box with the bar at bar_pos.
-fail_run() { # code bar_pos specific-text [boxes-before...]
-  local code="$1" bar_pos="$2" specific="$3" box
-  shift 3
-  start_installer
-  expect_progress_dialog
-  for box in "$@"; do expect_box "$box"; press_ok; done
-  expect_box "$specific"
-  expect dialog_bar_pos "$bar_pos"
-  press_ok
-  expect_box "addonwarlord1 的安裝失敗($code)"
-  press_ok
-  expect_exit "$installer_pid" "the installer" "$code"
-}
-
 complete_run() {
   run_unattended
   expect outcome ended

@@ -375,6 +375,22 @@ install_as_player() { # information-text
   expect_exit "$installer_pid" "the installer" 0
 }
 
+# Runs the installer to its failure: the boxes before the failure (answered),
+# then the specific and the generic failure box with the bar at bar_pos.
+fail_run() { # code bar_pos specific-text [boxes-before...]
+  local code="$1" bar_pos="$2" specific="$3" box
+  shift 3
+  start_installer
+  expect_progress_dialog
+  for box in "$@"; do expect_box "$box"; press_ok; done
+  expect_box "$specific"
+  expect dialog_bar_pos "$bar_pos"
+  press_ok
+  expect_box "addonwarlord1 的安裝失敗($code)"
+  press_ok
+  expect_exit "$installer_pid" "the installer" "$code"
+}
+
 # Waits (with the hang guard) until the stand-in's window is in the expected
 # state, then checks it: expectations are iconic=0|1 and foreground=main|popup|bystander.
 expect_window_state() { # class expectation...

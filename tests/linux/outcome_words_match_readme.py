@@ -7,19 +7,14 @@ may look, to a shell under Wine, like one of the script's own.
 
     outcome_words_match_readme.py INSTALL-ON-LINUX.SH README.md
 """
-import importlib.machinery
-import importlib.util
+import runpy
 import re
 import sys
 
 
 def load_script(path):
-    sys.dont_write_bytecode = True  # no cache beside the script in the source tree
-    loader = importlib.machinery.SourceFileLoader("install_on_linux", path)
-    spec = importlib.util.spec_from_loader(loader.name, loader)
-    module = importlib.util.module_from_spec(spec)
-    loader.exec_module(module)
-    return module
+    """The script's Python part, as a table of its names; its main() is not run."""
+    return runpy.run_path(path, run_name="install_on_linux")
 
 
 def readme_rows(path):
@@ -40,12 +35,12 @@ def readme_rows(path):
 
 def main(script_path, readme_path):
     script = load_script(script_path)
-    ours = dict(script.OUTCOMES)
+    ours = dict(script["OUTCOMES"])
     rows = readme_rows(readme_path)
     faults = []
     if not rows:
         faults.append("%s has no table of exit codes under a heading 'Exit codes'" % readme_path)
-    own_statuses = {value for name, value in vars(script).items() if name.startswith("EXIT_")}
+    own_statuses = {value for name, value in script.items() if name.startswith("EXIT_")}
     for statuses, words in rows:
         if statuses not in ours:
             faults.append("the README's row %r is not in the script's OUTCOMES" % statuses)
